@@ -1,0 +1,55 @@
+# Velkor: `make test` builds both targets and runs every test tier; `make run` starts the demo
+# program folder under Wine. Both install what is missing first.
+SHELL := /bin/bash
+BUILD ?= build
+JOBS ?= $(shell nproc)
+export WINEPREFIX ?= $(abspath $(BUILD))/wineprefix
+export WINEDEBUG ?= -all
+export WINEDLLOVERRIDES ?= mscoree,mshtml=;winemenubuilder.exe=d
+export HOME_FOR_WINE := $(abspath $(BUILD))/winehome
+
+.PHONY: all deps native win dist test test-native test-win check-headers run fuzz clean
+
+all: dist
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/native/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+
+$(BUILD)/win/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+native: deps $(BUILD)/native/CMakeCache.txt
+	cmake --build $(BUILD)/native -j $(JOBS)
+
+win: deps $(BUILD)/win/CMakeCache.txt
+	cmake --build $(BUILD)/win -j $(JOBS)
+
+dist: win
+
+check-headers:
+	@tools/check-headers.sh
+
+test-native: native
+	cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS)
+
+test-win: win
+	@mkdir -p $(HOME_FOR_WINE)/Desktop
+	cd $(BUILD)/win && HOME=$(HOME_FOR_WINE) ctest --output-on-failure
+
+test: check-headers test-native test-win
+
+run: win
+	@mkdir -p $(HOME_FOR_WINE)/Desktop
+	HOME=$(HOME_FOR_WINE) tools/run-demo.sh $(BUILD)/dist/demo
+
+# A longer fuzz run of one target: make fuzz FUZZ=config_markup SECONDS=600
+fuzz: native
+	mkdir -p $(BUILD)/native/fuzz/corpus-$(FUZZ)
+	$(BUILD)/native/fuzz/$(FUZZ)_fuzz -max_total_time=$(or $(SECONDS),600) -print_final_stats=1 \
+	  $(BUILD)/native/fuzz/corpus-$(FUZZ) $(wildcard fuzz/corpus/$(FUZZ))
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,98 @@
+#include "platform/ini_reader.h"
+
+#include "platform/u16.h"
+
+namespace ini {
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r'; }
+
+std::u16string Trim(const std::u16string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+bool SameNoCase(const std::u16string& a, const std::u16string& b) {
+  return a.size() == b.size() && u16::EqualNoCase(a.data(), b.data(), a.size());
+}
+
+}  // namespace
+
+bool FindValue(const std::u16string& text, const std::u16string& section, const std::u16string& key,
+               std::u16string& value) {
+  bool inSection = false;
+  size_t pos = 0;
+  const std::u16string wantSection = Trim(section);
+  const std::u16string wantKey = Trim(key);
+  while (pos <= text.size()) {
+    size_t end = text.find(u'\n', pos);
+    if (end == std::u16string::npos) end = text.size();
+    std::u16string line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line[0] == u';') continue;
+    if (line[0] == u'[') {
+      size_t close = line.find(u']');
+      std::u16string name = close == std::u16string::npos ? line.substr(1) : line.substr(1, close - 1);
+      // The first section of a name is the one the system reads; later duplicates are merged
+      // into it, which a first-match search over the whole file gives as well.
+      inSection = SameNoCase(Trim(name), wantSection);
+      continue;
+    }
+    if (!inSection) continue;
+    size_t eq = line.find(u'=');
+    std::u16string name = Trim(eq == std::u16string::npos ? line : line.substr(0, eq));
+    if (!SameNoCase(name, wantKey)) continue;
+    value = eq == std::u16string::npos ? std::u16string() : Trim(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    return true;
+  }
+  return false;
+}
+
+uint32_t ParseInt(const std::u16string& value, int32_t defaultValue) {
+  size_t i = 0;
+  while (i < value.size() && (value[i] == u' ' || value[i] == u'\t')) ++i;
+  if (i == value.size()) return static_cast<uint32_t>(defaultValue);
+  bool negative = false;
+  if (value[i] == u'-' || value[i] == u'+') negative = value[i++] == u'-';
+  unsigned base = 10;
+  if (i + 1 < value.size() && value[i] == u'0' && value[i + 1] == u'x') {
+    base = 16;
+    i += 2;
+  }
+  uint32_t result = 0;
+  for (; i < value.size(); ++i) {
+    char16_t c = value[i];
+    unsigned digit;
+    if (c >= u'0' && c <= u'9') digit = c - u'0';
+    else if (base == 16 && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+    else if (base == 16 && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+    else break;
+    result = result * base + digit;
+  }
+  return negative ? 0u - result : result;
+}
+
+std::u16string CutString(const std::u16string& value, size_t bufferUnits) {
+  if (bufferUnits == 0) return std::u16string();
+  return value.substr(0, bufferUnits - 1);
+}
+
+std::u16string DecodeFile(const std::string& bytes) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string out;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+      out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                   (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return out;
+  }
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return u16::FromUtf8(bytes.substr(3));
+  return u16::FromUtf8(bytes);
+}
+
+}  // namespace ini

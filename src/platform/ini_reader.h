@@ -1,0 +1,21 @@
+// A reader of Windows profile (ini) files that gives the results of GetPrivateProfileIntW and
+// GetPrivateProfileStringW, so that the POSIX build reads cfg.ini exactly as Windows does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ini {
+
+// `text` is the whole file already decoded to UTF-16.
+bool FindValue(const std::u16string& text, const std::u16string& section, const std::u16string& key,
+               std::u16string& value);
+// What GetPrivateProfileIntW returns for a value (the value already found and trimmed).
+uint32_t ParseInt(const std::u16string& value, int32_t defaultValue);
+// What GetPrivateProfileStringW leaves in a buffer of `bufferUnits` for a found value.
+std::u16string CutString(const std::u16string& value, size_t bufferUnits);
+// Decodes a file's bytes: UTF-16LE with a byte-order mark, UTF-8 with or without one.
+std::u16string DecodeFile(const std::string& bytes);
+
+}  // namespace ini

@@ -1,0 +1,159 @@
+// The one seam between Velkor's portable logic and the operating system.
+// Portable code includes this header and never a Windows header. Paths are UTF-16 with
+// backslashes as on Windows; the POSIX build maps them to slashes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// Windows error codes; the POSIX build maps errno onto the same numbers so that portable code
+// logs identically in both builds.
+enum : uint32_t {
+  kErrSuccess = 0,
+  kErrFileNotFound = 2,
+  kErrPathNotFound = 3,
+  kErrTooManyOpenFiles = 4,
+  kErrAccessDenied = 5,
+  kErrInvalidHandle = 6,
+  kErrNotEnoughMemory = 8,
+  kErrNoMoreFiles = 18,
+  kErrWriteFault = 29,
+  kErrReadFault = 30,
+  kErrSharingViolation = 32,
+  kErrHandleEof = 38,
+  kErrHandleDiskFull = 39,
+  kErrNotSupported = 50,
+  kErrFileExists = 80,
+  kErrInvalidParameter = 87,
+  kErrDiskFull = 112,
+  kErrInsufficientBuffer = 122,
+  kErrInvalidName = 123,
+  kErrModNotFound = 126,
+  kErrProcNotFound = 127,
+  kErrDirNotEmpty = 145,
+  kErrAlreadyExists = 183,
+  kErrFilenameTooLong = 206,
+};
+
+uint32_t LastError();
+void SetLastError(uint32_t code);
+
+// ---------------------------------------------------------------------------------------------
+// Files
+struct File {
+  void* impl = nullptr;
+  explicit operator bool() const { return impl != nullptr; }
+};
+
+enum class FileMode {
+  ReadExisting,  // read access, others may read, the file must exist
+  CreateAlways,  // read and write access, others may read and write, replaces any file
+};
+
+File OpenFile(const std::u16string& path, FileMode mode);
+// Reads up to `size` bytes; `*got` receives the count actually read (0 at the end).
+bool ReadBytes(File file, void* buffer, uint32_t size, uint32_t* got);
+// Writes all `size` bytes or fails (a short write fails with kErrHandleDiskFull).
+bool WriteBytes(File file, const void* buffer, uint32_t size);
+// Pushes written data to the disk (FlushFileBuffers / fsync).
+bool FlushBytes(File file);
+void CloseFile(File& file);
+
+// Reads at most `maxBytes` of a file (shared read, existing only).
+bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& out,
+                   size_t maxBytes = SIZE_MAX);
+// Creates or replaces a file with exactly these bytes.
+bool WriteWholeFile(const std::u16string& path, const void* data, size_t size);
+// Appends bytes at the end of a file, creating it when missing.
+bool AppendToFile(const std::u16string& path, const void* data, size_t size);
+// Renames `from` to `to`, replacing `to` when it exists, durably.
+bool MoveReplace(const std::u16string& from, const std::u16string& to);
+bool RemoveFile(const std::u16string& path);
+bool RemoveDirectory(const std::u16string& path);
+bool PathExists(const std::u16string& path);
+bool IsDirectory(const std::u16string& path);
+bool MakeDirectory(const std::u16string& path);  // fails with kErrAlreadyExists when present
+int64_t FileSize(const std::u16string& path);     // -1 when it cannot be read
+
+struct DirEntry {
+  std::u16string name;
+  bool isDirectory = false;
+};
+// Lists a folder's entries without "." and "..", in the order the system gives them.
+bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out);
+
+// ---------------------------------------------------------------------------------------------
+// Time
+struct LocalTime {  // the fields of SYSTEMTIME, in its order
+  uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
+  uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+LocalTime NowLocal();
+uint32_t TickCount();  // milliseconds since an arbitrary start, wrapping like GetTickCount
+void SleepMs(uint32_t ms);
+
+// ---------------------------------------------------------------------------------------------
+// Talking to the user and the debugger
+enum : uint32_t {
+  kMbOk = 0x0,
+  kMbOkCancel = 0x1,
+  kMbYesNo = 0x4,
+  kMbIconError = 0x10,
+  kMbIconQuestion = 0x20,
+  kMbIconWarning = 0x30,
+  kMbIconInformation = 0x40,
+};
+enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+// A plain system message box without an owner window. Returns the button pressed.
+int ShowMessageBox(const std::u16string& text, const std::u16string& title, uint32_t flags);
+void DebugOutput(const std::u16string& text);
+// Converts to the process's narrow character set (the ANSI code page on Windows).
+std::string ToNarrow(const std::u16string& text);
+
+// ---------------------------------------------------------------------------------------------
+// Folders
+enum class KnownFolder { Desktop, LocalAppData };
+// The folder without a trailing backslash; false when the system has none.
+bool GetKnownFolder(KnownFolder which, std::u16string& out);
+// The executable's folder, ending in a backslash.
+std::u16string ProgramFolder();
+
+// ---------------------------------------------------------------------------------------------
+// Private-profile (ini) reads, with the results of GetPrivateProfileIntW/StringW.
+uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue,
+                   const std::u16string& path);
+// At most bufferUnits - 1 characters, as a buffer of that size would hold.
+std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
+                            const std::u16string& defaultValue, size_t bufferUnits,
+                            const std::u16string& path);
+
+// ---------------------------------------------------------------------------------------------
+// Dynamic libraries
+void* LoadDynamicLibrary(const std::u16string& path);
+void* FindSymbol(void* library, const char* name);
+void FreeDynamicLibrary(void* library);
+
+// ---------------------------------------------------------------------------------------------
+// Test seam: every hook left empty uses the system. Tests set hooks to run without waiting and
+// to see what was shown; product code never sets them.
+struct Hooks {
+  std::function<void(uint32_t ms)> sleep;
+  std::function<LocalTime()> localTime;
+  std::function<uint32_t()> tickCount;
+  std::function<int(const std::u16string& text, const std::u16string& title, uint32_t flags)>
+      messageBox;
+  std::function<void(const std::u16string& text)> debugOutput;
+  // Returns a Windows error code to make a write to `path` fail with, or 0 to let it through.
+  std::function<uint32_t(const std::u16string& path)> failWrite;
+  std::function<bool(KnownFolder which, std::u16string& out)> knownFolder;
+  std::function<std::u16string()> programFolder;
+};
+Hooks& TestHooks();
+void ResetTestHooks();
+
+}  // namespace plat

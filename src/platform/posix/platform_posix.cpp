@@ -1,0 +1,407 @@
+// The platform seam on POSIX: native unit tests and Linux tools. Paths arrive in Windows form
+// and are mapped to slashes; errno is mapped to the Windows error codes.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "platform/ini_reader.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+
+namespace plat {
+namespace {
+
+thread_local uint32_t g_lastError = 0;
+
+Hooks& HooksRef() {
+  static Hooks hooks;
+  return hooks;
+}
+
+uint32_t FromErrno(int e) {
+  switch (e) {
+    case 0: return kErrSuccess;
+    case ENOENT: return kErrFileNotFound;
+    case ENOTDIR: return kErrPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return kErrAccessDenied;
+    case EISDIR: return kErrAccessDenied;
+    case EEXIST: return kErrAlreadyExists;
+    case EMFILE:
+    case ENFILE: return kErrTooManyOpenFiles;
+    case ENOMEM: return kErrNotEnoughMemory;
+    case ENOSPC: return kErrDiskFull;
+    case EBADF: return kErrInvalidHandle;
+    case EINVAL: return kErrInvalidParameter;
+    case ENAMETOOLONG: return kErrFilenameTooLong;
+    case ENOTEMPTY: return kErrDirNotEmpty;
+    case EIO: return kErrWriteFault;
+    default: return kErrAccessDenied;
+  }
+}
+
+void SetFromErrno() { g_lastError = FromErrno(errno); }
+
+std::string NativePath(const std::u16string& path) {
+  std::string p = u16::ToUtf8(path);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+struct PosixFile {
+  int fd;
+  std::u16string path;
+};
+
+}  // namespace
+
+uint32_t LastError() { return g_lastError; }
+void SetLastError(uint32_t code) { g_lastError = code; }
+
+Hooks& TestHooks() { return HooksRef(); }
+void ResetTestHooks() { HooksRef() = Hooks(); }
+
+File OpenFile(const std::u16string& path, FileMode mode) {
+  File file;
+  std::string native = NativePath(path);
+  int flags = mode == FileMode::ReadExisting ? O_RDONLY : (O_RDWR | O_CREAT | O_TRUNC);
+  struct stat st;
+  if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    g_lastError = kErrAccessDenied;
+    return file;
+  }
+  int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    SetFromErrno();
+    if (errno == ENOENT && mode == FileMode::CreateAlways) g_lastError = kErrPathNotFound;
+    return file;
+  }
+  file.impl = new PosixFile{fd, path};
+  g_lastError = 0;
+  return file;
+}
+
+bool ReadBytes(File file, void* buffer, uint32_t size, uint32_t* got) {
+  if (got) *got = 0;
+  if (!file) {
+    g_lastError = kErrInvalidHandle;
+    return false;
+  }
+  auto* f = static_cast<PosixFile*>(file.impl);
+  uint32_t total = 0;
+  while (total < size) {
+    ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + total, size - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetFromErrno();
+      if (got) *got = total;
+      return false;
+    }
+    if (n == 0) break;
+    total += static_cast<uint32_t>(n);
+  }
+  if (got) *got = total;
+  return true;
+}
+
+bool WriteBytes(File file, const void* buffer, uint32_t size) {
+  if (!file) {
+    g_lastError = kErrInvalidHandle;
+    return false;
+  }
+  auto* f = static_cast<PosixFile*>(file.impl);
+  if (HooksRef().failWrite) {
+    if (uint32_t code = HooksRef().failWrite(f->path)) {
+      // A failing disk usually takes part of the data first; write half to show what is left.
+      ssize_t ignored = ::write(f->fd, buffer, size / 2);
+      (void)ignored;
+      g_lastError = code;
+      return false;
+    }
+  }
+  uint32_t total = 0;
+  while (total < size) {
+    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + total, size - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetFromErrno();
+      return false;
+    }
+    if (n == 0) {
+      g_lastError = kErrHandleDiskFull;
+      return false;
+    }
+    total += static_cast<uint32_t>(n);
+  }
+  return true;
+}
+
+bool FlushBytes(File file) {
+  if (!file) {
+    g_lastError = kErrInvalidHandle;
+    return false;
+  }
+  if (::fsync(static_cast<PosixFile*>(file.impl)->fd) != 0) {
+    SetFromErrno();
+    return false;
+  }
+  return true;
+}
+
+void CloseFile(File& file) {
+  if (!file) return;
+  auto* f = static_cast<PosixFile*>(file.impl);
+  ::close(f->fd);
+  delete f;
+  file.impl = nullptr;
+}
+
+bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& out, size_t maxBytes) {
+  out.clear();
+  File f = OpenFile(path, FileMode::ReadExisting);
+  if (!f) return false;
+  uint8_t chunk[65536];
+  bool ok = true;
+  while (out.size() < maxBytes) {
+    size_t want = maxBytes - out.size();
+    if (want > sizeof chunk) want = sizeof chunk;
+    uint32_t got = 0;
+    if (!ReadBytes(f, chunk, static_cast<uint32_t>(want), &got)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    out.insert(out.end(), chunk, chunk + got);
+  }
+  uint32_t err = g_lastError;
+  CloseFile(f);
+  g_lastError = ok ? 0 : err;
+  return ok;
+}
+
+bool WriteWholeFile(const std::u16string& path, const void* data, size_t size) {
+  File f = OpenFile(path, FileMode::CreateAlways);
+  if (!f) return false;
+  bool ok = WriteBytes(f, data, static_cast<uint32_t>(size));
+  uint32_t err = g_lastError;
+  CloseFile(f);
+  g_lastError = ok ? 0 : err;
+  return ok;
+}
+
+bool AppendToFile(const std::u16string& path, const void* data, size_t size) {
+  int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    SetFromErrno();
+    return false;
+  }
+  PosixFile pf{fd, path};
+  File f;
+  f.impl = &pf;
+  bool ok = WriteBytes(f, data, static_cast<uint32_t>(size));
+  ::close(fd);
+  return ok;
+}
+
+bool MoveReplace(const std::u16string& from, const std::u16string& to) {
+  if (::rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
+    SetFromErrno();
+    return false;
+  }
+  // Make the rename itself durable: sync the folder that holds the new name.
+  std::string dir = NativePath(to);
+  size_t slash = dir.rfind('/');
+  dir = slash == std::string::npos ? "." : dir.substr(0, slash ? slash : 1);
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return true;
+}
+
+bool RemoveFile(const std::u16string& path) {
+  if (::unlink(NativePath(path).c_str()) != 0) {
+    SetFromErrno();
+    return false;
+  }
+  return true;
+}
+
+bool RemoveDirectory(const std::u16string& path) {
+  if (::rmdir(NativePath(path).c_str()) != 0) {
+    SetFromErrno();
+    return false;
+  }
+  return true;
+}
+
+bool PathExists(const std::u16string& path) {
+  struct stat st;
+  return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::u16string& path) {
+  struct stat st;
+  return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(const std::u16string& path) {
+  if (::mkdir(NativePath(path).c_str(), 0755) != 0) {
+    SetFromErrno();
+    return false;
+  }
+  return true;
+}
+
+int64_t FileSize(const std::u16string& path) {
+  struct stat st;
+  if (::stat(NativePath(path).c_str(), &st) != 0) {
+    SetFromErrno();
+    return -1;
+  }
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
+  out.clear();
+  std::string native = NativePath(folder);
+  DIR* d = ::opendir(native.c_str());
+  if (!d) {
+    SetFromErrno();
+    return false;
+  }
+  while (dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    DirEntry entry;
+    entry.name = u16::FromUtf8(name);
+    struct stat st;
+    entry.isDirectory = ::stat((native + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    out.push_back(entry);
+  }
+  ::closedir(d);
+  return true;
+}
+
+LocalTime NowLocal() {
+  if (HooksRef().localTime) return HooksRef().localTime();
+  timeval tv;
+  ::gettimeofday(&tv, nullptr);
+  tm parts;
+  time_t secs = tv.tv_sec;
+  ::localtime_r(&secs, &parts);
+  LocalTime t;
+  t.year = static_cast<uint16_t>(parts.tm_year + 1900);
+  t.month = static_cast<uint16_t>(parts.tm_mon + 1);
+  t.dayOfWeek = static_cast<uint16_t>(parts.tm_wday);
+  t.day = static_cast<uint16_t>(parts.tm_mday);
+  t.hour = static_cast<uint16_t>(parts.tm_hour);
+  t.minute = static_cast<uint16_t>(parts.tm_min);
+  t.second = static_cast<uint16_t>(parts.tm_sec);
+  t.milliseconds = static_cast<uint16_t>(tv.tv_usec / 1000);
+  return t;
+}
+
+uint32_t TickCount() {
+  if (HooksRef().tickCount) return HooksRef().tickCount();
+  timespec ts;
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + ts.tv_nsec / 1000000);
+}
+
+void SleepMs(uint32_t ms) {
+  if (HooksRef().sleep) return HooksRef().sleep(ms);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+int ShowMessageBox(const std::u16string& text, const std::u16string& title, uint32_t flags) {
+  if (HooksRef().messageBox) return HooksRef().messageBox(text, title, flags);
+  std::fprintf(stderr, "[%s] %s\n", u16::ToUtf8(title).c_str(), u16::ToUtf8(text).c_str());
+  return (flags & 0xF) == kMbYesNo ? kIdYes : kIdOk;
+}
+
+void DebugOutput(const std::u16string& text) {
+  if (HooksRef().debugOutput) return HooksRef().debugOutput(text);
+  std::string s = u16::ToUtf8(text);
+  std::fwrite(s.data(), 1, s.size(), stderr);
+}
+
+std::string ToNarrow(const std::u16string& text) { return u16::ToUtf8(text); }
+
+bool GetKnownFolder(KnownFolder which, std::u16string& out) {
+  if (HooksRef().knownFolder) return HooksRef().knownFolder(which, out);
+  const char* home = std::getenv("HOME");
+  if (!home) return false;
+  if (which == KnownFolder::Desktop) {
+    out = u16::FromUtf8(std::string(home) + "/Desktop");
+  } else {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    out = u16::FromUtf8(xdg ? std::string(xdg) : std::string(home) + "/.local/share");
+  }
+  return true;
+}
+
+std::u16string ProgramFolder() {
+  if (HooksRef().programFolder) return HooksRef().programFolder();
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return u"./";
+  std::string p(buf, static_cast<size_t>(n));
+  return u16::FromUtf8(p.substr(0, p.rfind('/') + 1));
+}
+
+namespace {
+bool IniLookup(const std::u16string& section, const std::u16string& key, const std::u16string& path,
+               std::u16string& value) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  return ini::FindValue(ini::DecodeFile(std::string(bytes.begin(), bytes.end())), section, key, value);
+}
+}  // namespace
+
+uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue,
+                   const std::u16string& path) {
+  std::u16string value;
+  if (!IniLookup(section, key, path, value)) return static_cast<uint32_t>(defaultValue);
+  return ini::ParseInt(value, defaultValue);
+}
+
+std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
+                            const std::u16string& defaultValue, size_t bufferUnits,
+                            const std::u16string& path) {
+  std::u16string value;
+  if (!IniLookup(section, key, path, value)) value = defaultValue;
+  return ini::CutString(value, bufferUnits);
+}
+
+void* LoadDynamicLibrary(const std::u16string& path) {
+  void* h = ::dlopen(NativePath(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!h) g_lastError = kErrModNotFound;
+  return h;
+}
+
+void* FindSymbol(void* library, const char* name) {
+  void* p = library ? ::dlsym(library, name) : nullptr;
+  if (!p) g_lastError = kErrProcNotFound;
+  return p;
+}
+
+void FreeDynamicLibrary(void* library) {
+  if (library) ::dlclose(library);
+}
+
+}  // namespace plat

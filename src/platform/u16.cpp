@@ -1,0 +1,309 @@
+#include "platform/u16.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cstdint>
+
+namespace u16 {
+namespace {
+
+struct Spec {
+  bool left = false, plus = false, space = false, zero = false, alt = false;
+  int width = 0;
+  int precision = -1;
+  enum Length { None, Short, Char, Long, LongLong, Size } length = None;
+};
+
+void Pad(std::u16string& out, size_t count, char16_t fill) { out.append(count, fill); }
+
+void EmitField(std::u16string& out, const Spec& spec, const std::u16string& body) {
+  size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+  if (body.size() >= width) {
+    out += body;
+  } else if (spec.left) {
+    out += body;
+    Pad(out, width - body.size(), u' ');
+  } else {
+    Pad(out, width - body.size(), u' ');
+    out += body;
+  }
+}
+
+void EmitInteger(std::u16string& out, const Spec& spec, bool negative, uint64_t magnitude,
+                 unsigned base, bool upper, const char* prefix) {
+  char digits[72];
+  int n = 0;
+  const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+  if (magnitude == 0 && spec.precision != 0) digits[n++] = '0';
+  while (magnitude) {
+    digits[n++] = set[magnitude % base];
+    magnitude /= base;
+  }
+  std::u16string sign;
+  if (negative) sign = u"-";
+  else if (spec.plus) sign = u"+";
+  else if (spec.space) sign = u" ";
+  for (const char* p = prefix; p && *p; ++p) sign += static_cast<char16_t>(*p);
+  std::u16string number;
+  int zeros = spec.precision > n ? spec.precision - n : 0;
+  if (spec.zero && !spec.left && spec.precision < 0) {
+    int room = spec.width - static_cast<int>(sign.size()) - n;
+    if (room > zeros) zeros = room;
+  }
+  number.append(static_cast<size_t>(zeros), u'0');
+  while (n) number += static_cast<char16_t>(digits[--n]);
+  EmitField(out, spec, sign + number);
+}
+
+}  // namespace
+
+std::u16string VFormat(const char16_t* format, va_list args) {
+  std::u16string out;
+  if (!format) return out;
+  for (const char16_t* p = format; *p; ++p) {
+    if (*p != u'%') {
+      out += *p;
+      continue;
+    }
+    const char16_t* start = p++;
+    if (*p == u'%') {
+      out += u'%';
+      continue;
+    }
+    Spec spec;
+    for (;; ++p) {
+      if (*p == u'-') spec.left = true;
+      else if (*p == u'+') spec.plus = true;
+      else if (*p == u' ') spec.space = true;
+      else if (*p == u'0') spec.zero = true;
+      else if (*p == u'#') spec.alt = true;
+      else break;
+    }
+    if (*p == u'*') {
+      spec.width = va_arg(args, int);
+      if (spec.width < 0) {
+        spec.left = true;
+        spec.width = -spec.width;
+      }
+      ++p;
+    } else {
+      while (*p >= u'0' && *p <= u'9') spec.width = spec.width * 10 + (*p++ - u'0');
+    }
+    if (*p == u'.') {
+      ++p;
+      spec.precision = 0;
+      if (*p == u'*') {
+        spec.precision = va_arg(args, int);
+        ++p;
+      } else {
+        while (*p >= u'0' && *p <= u'9') spec.precision = spec.precision * 10 + (*p++ - u'0');
+      }
+    }
+    bool narrowString = false;
+    if (*p == u'h') {
+      ++p;
+      spec.length = Spec::Short;
+      narrowString = true;
+      if (*p == u'h') {
+        ++p;
+        spec.length = Spec::Char;
+      }
+    } else if (*p == u'l') {
+      ++p;
+      spec.length = Spec::Long;
+      if (*p == u'l') {
+        ++p;
+        spec.length = Spec::LongLong;
+      }
+    } else if (*p == u'I' && p[1] == u'6' && p[2] == u'4') {
+      p += 3;
+      spec.length = Spec::LongLong;
+    } else if (*p == u'z') {
+      ++p;
+      spec.length = Spec::Size;
+    }
+    auto signedArg = [&]() -> int64_t {
+      switch (spec.length) {
+        case Spec::LongLong: return va_arg(args, long long);
+        case Spec::Long: return va_arg(args, long);
+        case Spec::Size: return static_cast<int64_t>(va_arg(args, size_t));
+        case Spec::Short: return static_cast<short>(va_arg(args, int));
+        case Spec::Char: return static_cast<signed char>(va_arg(args, int));
+        default: return va_arg(args, int);
+      }
+    };
+    auto unsignedArg = [&]() -> uint64_t {
+      switch (spec.length) {
+        case Spec::LongLong: return va_arg(args, unsigned long long);
+        case Spec::Long: return va_arg(args, unsigned long);
+        case Spec::Size: return va_arg(args, size_t);
+        case Spec::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
+        case Spec::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
+        default: return va_arg(args, unsigned);
+      }
+    };
+    switch (*p) {
+      case u'd':
+      case u'i': {
+        int64_t v = signedArg();
+        uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+        EmitInteger(out, spec, v < 0, magnitude, 10, false, nullptr);
+        break;
+      }
+      case u'u': EmitInteger(out, spec, false, unsignedArg(), 10, false, nullptr); break;
+      case u'o': EmitInteger(out, spec, false, unsignedArg(), 8, false, spec.alt ? "0" : nullptr); break;
+      case u'x':
+      case u'X': {
+        uint64_t v = unsignedArg();
+        bool upper = *p == u'X';
+        EmitInteger(out, spec, false, v, 16, upper, spec.alt && v ? (upper ? "0X" : "0x") : nullptr);
+        break;
+      }
+      case u'p': {
+        Spec pointer;
+        pointer.width = static_cast<int>(sizeof(void*) * 2);
+        pointer.zero = true;
+        EmitInteger(out, pointer, false, reinterpret_cast<uintptr_t>(va_arg(args, void*)), 16, true,
+                    nullptr);
+        break;
+      }
+      case u'c': {
+        std::u16string one;
+        if (spec.length == Spec::Short) one += static_cast<char16_t>(static_cast<unsigned char>(va_arg(args, int)));
+        else one += static_cast<char16_t>(va_arg(args, int));
+        EmitField(out, spec, one);
+        break;
+      }
+      case u'S':
+        narrowString = true;
+        [[fallthrough]];
+      case u's': {
+        std::u16string text;
+        if (narrowString) {
+          const char* s = va_arg(args, const char*);
+          if (!s) s = "(null)";
+          for (size_t i = 0; s[i] && (spec.precision < 0 || i < static_cast<size_t>(spec.precision)); ++i)
+            text += static_cast<char16_t>(static_cast<unsigned char>(s[i]));
+        } else {
+          const char16_t* s = va_arg(args, const char16_t*);
+          if (!s) s = u"(null)";
+          for (size_t i = 0; s[i] && (spec.precision < 0 || i < static_cast<size_t>(spec.precision)); ++i)
+            text += s[i];
+        }
+        EmitField(out, spec, text);
+        break;
+      }
+      default:
+        // An unknown conversion is copied as written so that a bad format never reads an argument.
+        out.append(start, p + (*p ? 1 : 0));
+        if (!*p) return out;
+        break;
+    }
+  }
+  return out;
+}
+
+std::u16string Format(const char16_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::u16string s = VFormat(format, args);
+  va_end(args);
+  return s;
+}
+
+std::u16string FromUtf8(const std::string& text) {
+  std::u16string out;
+  size_t i = 0, n = text.size();
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  while (i < n) {
+    unsigned c = byte(i);
+    uint32_t cp;
+    size_t len;
+    if (c < 0x80) { cp = c; len = 1; }
+    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
+    else { out += u'\uFFFD'; ++i; continue; }
+    bool ok = i + len <= n;
+    for (size_t k = 1; ok && k < len; ++k) {
+      if ((byte(i + k) & 0xC0) != 0x80) ok = false;
+      else cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string ToUtf8(const std::u16string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::u16string FromAscii(const char* text) {
+  std::u16string out;
+  for (; text && *text; ++text) out += static_cast<char16_t>(static_cast<unsigned char>(*text));
+  return out;
+}
+
+void CopyTruncated(char16_t* dest, size_t capacity, const std::u16string& source) {
+  if (!dest || capacity == 0) return;
+  size_t n = source.size() < capacity - 1 ? source.size() : capacity - 1;
+  if (n) std::memcpy(dest, source.data(), n * sizeof(char16_t));
+  dest[n] = 0;
+}
+
+size_t BoundedLength(const char16_t* text, size_t capacity) {
+  size_t n = 0;
+  while (text && n < capacity && text[n]) ++n;
+  return n;
+}
+
+char16_t ToUpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+
+bool EqualNoCase(const char16_t* a, const char16_t* b, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
+    if (!a[i]) return true;
+  }
+  return true;
+}
+
+}  // namespace u16
