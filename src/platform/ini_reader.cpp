@@ -35,16 +35,17 @@ bool FindValue(const std::u16string& text, const std::u16string& section, const 
     if (line[0] == u'[') {
       size_t close = line.find(u']');
       std::u16string name = close == std::u16string::npos ? line.substr(1) : line.substr(1, close - 1);
-      // The first section of a name is the one the system reads; later duplicates are merged
-      // into it, which a first-match search over the whole file gives as well.
+      // Only the first section of a name is read; a later one of the same name is ignored.
+      if (inSection) return false;
       inSection = SameNoCase(Trim(name), wantSection);
       continue;
     }
     if (!inSection) continue;
     size_t eq = line.find(u'=');
-    std::u16string name = Trim(eq == std::u16string::npos ? line : line.substr(0, eq));
+    if (eq == std::u16string::npos) continue;  // a line without "=" holds no key
+    std::u16string name = Trim(line.substr(0, eq));
     if (!SameNoCase(name, wantKey)) continue;
-    value = eq == std::u16string::npos ? std::u16string() : Trim(line.substr(eq + 1));
+    value = Trim(line.substr(eq + 1));
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
       value = value.substr(1, value.size() - 2);
@@ -80,6 +81,21 @@ uint32_t ParseInt(const std::u16string& value, int32_t defaultValue) {
 std::u16string CutString(const std::u16string& value, size_t bufferUnits) {
   if (bufferUnits == 0) return std::u16string();
   return value.substr(0, bufferUnits - 1);
+}
+
+uint32_t GetInt(const std::u16string& text, const std::u16string& section, const std::u16string& key,
+                int32_t defaultValue) {
+  std::u16string value;
+  if (!FindValue(text, section, key, value)) return static_cast<uint32_t>(defaultValue);
+  return ParseInt(value, defaultValue);
+}
+
+std::u16string GetString(const std::u16string& text, const std::u16string& section,
+                         const std::u16string& key, const std::u16string& defaultValue,
+                         size_t bufferUnits) {
+  std::u16string value;
+  if (!FindValue(text, section, key, value)) value = defaultValue;
+  return CutString(value, bufferUnits);
 }
 
 std::u16string DecodeFile(const std::string& bytes) {

@@ -15,6 +15,12 @@ bool FindValue(const std::u16string& text, const std::u16string& section, const 
 uint32_t ParseInt(const std::u16string& value, int32_t defaultValue);
 // What GetPrivateProfileStringW leaves in a buffer of `bufferUnits` for a found value.
 std::u16string CutString(const std::u16string& value, size_t bufferUnits);
+// The two reads over a whole decoded file, as the system's functions answer them.
+uint32_t GetInt(const std::u16string& text, const std::u16string& section, const std::u16string& key,
+                int32_t defaultValue);
+std::u16string GetString(const std::u16string& text, const std::u16string& section,
+                         const std::u16string& key, const std::u16string& defaultValue,
+                         size_t bufferUnits);
 // Decodes a file's bytes: UTF-16LE with a byte-order mark, UTF-8 with or without one.
 std::u16string DecodeFile(const std::string& bytes);
 

@@ -365,27 +365,22 @@ std::u16string ProgramFolder() {
 }
 
 namespace {
-bool IniLookup(const std::u16string& section, const std::u16string& key, const std::u16string& path,
-               std::u16string& value) {
+std::u16string IniText(const std::u16string& path) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
-  return ini::FindValue(ini::DecodeFile(std::string(bytes.begin(), bytes.end())), section, key, value);
+  if (!ReadWholeFile(path, bytes)) return std::u16string();
+  return ini::DecodeFile(std::string(bytes.begin(), bytes.end()));
 }
 }  // namespace
 
 uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue,
                    const std::u16string& path) {
-  std::u16string value;
-  if (!IniLookup(section, key, path, value)) return static_cast<uint32_t>(defaultValue);
-  return ini::ParseInt(value, defaultValue);
+  return ini::GetInt(IniText(path), section, key, defaultValue);
 }
 
 std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
                             const std::u16string& defaultValue, size_t bufferUnits,
                             const std::u16string& path) {
-  std::u16string value;
-  if (!IniLookup(section, key, path, value)) value = defaultValue;
-  return ini::CutString(value, bufferUnits);
+  return ini::GetString(IniText(path), section, key, defaultValue, bufferUnits);
 }
 
 void* LoadDynamicLibrary(const std::u16string& path) {

@@ -1,0 +1,272 @@
+// The platform seam on Windows: the product's implementation.
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "platform/u16.h"
+
+namespace plat {
+namespace {
+
+Hooks& HooksRef() {
+  static Hooks hooks;
+  return hooks;
+}
+
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+std::u16string U(const wchar_t* s) { return std::u16string(reinterpret_cast<const char16_t*>(s)); }
+
+struct WinFile {
+  HANDLE handle;
+  std::u16string path;
+};
+
+}  // namespace
+
+uint32_t LastError() { return ::GetLastError(); }
+void SetLastError(uint32_t code) { ::SetLastError(code); }
+
+Hooks& TestHooks() { return HooksRef(); }
+void ResetTestHooks() { HooksRef() = Hooks(); }
+
+File OpenFile(const std::u16string& path, FileMode mode) {
+  File file;
+  HANDLE h = mode == FileMode::ReadExisting
+                 ? ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)
+                 : ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return file;
+  file.impl = new WinFile{h, path};
+  return file;
+}
+
+bool ReadBytes(File file, void* buffer, uint32_t size, uint32_t* got) {
+  if (got) *got = 0;
+  if (!file) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  DWORD n = 0;
+  BOOL ok = ::ReadFile(static_cast<WinFile*>(file.impl)->handle, buffer, size, &n, nullptr);
+  if (got) *got = n;
+  return ok != FALSE;
+}
+
+bool WriteBytes(File file, const void* buffer, uint32_t size) {
+  if (!file) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  auto* f = static_cast<WinFile*>(file.impl);
+  if (HooksRef().failWrite) {
+    if (uint32_t code = HooksRef().failWrite(f->path)) {
+      DWORD half = 0;
+      ::WriteFile(f->handle, buffer, size / 2, &half, nullptr);
+      ::SetLastError(code);
+      return false;
+    }
+  }
+  DWORD n = 0;
+  if (!::WriteFile(f->handle, buffer, size, &n, nullptr)) return false;
+  if (n != size) {
+    ::SetLastError(ERROR_HANDLE_DISK_FULL);
+    return false;
+  }
+  return true;
+}
+
+bool FlushBytes(File file) {
+  if (!file) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  return ::FlushFileBuffers(static_cast<WinFile*>(file.impl)->handle) != FALSE;
+}
+
+void CloseFile(File& file) {
+  if (!file) return;
+  auto* f = static_cast<WinFile*>(file.impl);
+  DWORD err = ::GetLastError();
+  ::CloseHandle(f->handle);
+  ::SetLastError(err);
+  delete f;
+  file.impl = nullptr;
+}
+
+bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& out, size_t maxBytes) {
+  out.clear();
+  File f = OpenFile(path, FileMode::ReadExisting);
+  if (!f) return false;
+  uint8_t chunk[65536];
+  bool ok = true;
+  while (out.size() < maxBytes) {
+    size_t want = maxBytes - out.size();
+    if (want > sizeof chunk) want = sizeof chunk;
+    uint32_t got = 0;
+    if (!ReadBytes(f, chunk, static_cast<uint32_t>(want), &got)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    out.insert(out.end(), chunk, chunk + got);
+  }
+  CloseFile(f);
+  if (ok) ::SetLastError(0);
+  return ok;
+}
+
+bool WriteWholeFile(const std::u16string& path, const void* data, size_t size) {
+  File f = OpenFile(path, FileMode::CreateAlways);
+  if (!f) return false;
+  bool ok = WriteBytes(f, data, static_cast<uint32_t>(size));
+  CloseFile(f);
+  return ok;
+}
+
+bool AppendToFile(const std::u16string& path, const void* data, size_t size) {
+  HANDLE h = ::CreateFileW(W(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  WinFile wf{h, path};
+  File f;
+  f.impl = &wf;
+  bool ok = size == 0 || WriteBytes(f, data, static_cast<uint32_t>(size));
+  DWORD err = ::GetLastError();
+  ::CloseHandle(h);
+  ::SetLastError(err);
+  return ok;
+}
+
+bool MoveReplace(const std::u16string& from, const std::u16string& to) {
+  return ::MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool RemoveFile(const std::u16string& path) { return ::DeleteFileW(W(path)) != FALSE; }
+bool RemoveDirectory(const std::u16string& path) { return ::RemoveDirectoryW(W(path)) != FALSE; }
+bool PathExists(const std::u16string& path) { return ::PathFileExistsW(W(path)) != FALSE; }
+
+bool IsDirectory(const std::u16string& path) {
+  DWORD a = ::GetFileAttributesW(W(path));
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeDirectory(const std::u16string& path) { return ::CreateDirectoryW(W(path), nullptr) != FALSE; }
+
+int64_t FileSize(const std::u16string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(W(path), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
+  out.clear();
+  std::u16string pattern = folder;
+  if (!pattern.empty() && pattern.back() != u'\\' && pattern.back() != u'/') pattern += u'\\';
+  pattern += u'*';
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(W(pattern), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  do {
+    std::u16string name = U(fd.cFileName);
+    if (name == u"." || name == u"..") continue;
+    out.push_back(DirEntry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  ::SetLastError(0);
+  return true;
+}
+
+LocalTime NowLocal() {
+  if (HooksRef().localTime) return HooksRef().localTime();
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  LocalTime t;
+  t.year = st.wYear;
+  t.month = st.wMonth;
+  t.dayOfWeek = st.wDayOfWeek;
+  t.day = st.wDay;
+  t.hour = st.wHour;
+  t.minute = st.wMinute;
+  t.second = st.wSecond;
+  t.milliseconds = st.wMilliseconds;
+  return t;
+}
+
+uint32_t TickCount() {
+  if (HooksRef().tickCount) return HooksRef().tickCount();
+  return ::GetTickCount();
+}
+
+void SleepMs(uint32_t ms) {
+  if (HooksRef().sleep) return HooksRef().sleep(ms);
+  ::Sleep(ms);
+}
+
+int ShowMessageBox(const std::u16string& text, const std::u16string& title, uint32_t flags) {
+  if (HooksRef().messageBox) return HooksRef().messageBox(text, title, flags);
+  return ::MessageBoxW(nullptr, W(text), W(title), flags);
+}
+
+void DebugOutput(const std::u16string& text) {
+  if (HooksRef().debugOutput) return HooksRef().debugOutput(text);
+  ::OutputDebugStringW(W(text));
+}
+
+std::string ToNarrow(const std::u16string& text) {
+  if (text.empty()) return std::string();
+  int n = ::WideCharToMultiByte(CP_ACP, 0, W(text), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    ::WideCharToMultiByte(CP_ACP, 0, W(text), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+bool GetKnownFolder(KnownFolder which, std::u16string& out) {
+  if (HooksRef().knownFolder) return HooksRef().knownFolder(which, out);
+  wchar_t path[MAX_PATH] = {0};
+  int csidl = which == KnownFolder::Desktop ? CSIDL_DESKTOPDIRECTORY : CSIDL_LOCAL_APPDATA;
+  if (!::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE)) return false;
+  out = U(path);
+  return true;
+}
+
+std::u16string ProgramFolder() {
+  if (HooksRef().programFolder) return HooksRef().programFolder();
+  wchar_t path[MAX_PATH] = {0};
+  DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::u16string p(reinterpret_cast<const char16_t*>(path), n);
+  size_t slash = p.find_last_of(u"\\/");
+  return slash == std::u16string::npos ? std::u16string(u".\\") : p.substr(0, slash + 1);
+}
+
+uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue,
+                   const std::u16string& path) {
+  return ::GetPrivateProfileIntW(W(section), W(key), defaultValue, W(path));
+}
+
+std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
+                            const std::u16string& defaultValue, size_t bufferUnits,
+                            const std::u16string& path) {
+  if (bufferUnits == 0) return std::u16string();
+  std::vector<wchar_t> buffer(bufferUnits, L'\0');
+  DWORD n = ::GetPrivateProfileStringW(W(section), W(key), W(defaultValue), buffer.data(),
+                                       static_cast<DWORD>(bufferUnits), W(path));
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
+}
+
+void* LoadDynamicLibrary(const std::u16string& path) { return ::LoadLibraryW(W(path)); }
+
+void* FindSymbol(void* library, const char* name) {
+  if (!library) return nullptr;
+  return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void FreeDynamicLibrary(void* library) {
+  if (library) ::FreeLibrary(static_cast<HMODULE>(library));
+}
+
+}  // namespace plat
