@@ -55,6 +55,9 @@ extern Settings g_Settings;
 // message boxes and loading goes on with defaults, so it always succeeds.
 bool LoadConfig(const std::u16string& programFolder);
 
+// TrayIcon as the main window uses it: 1 tray only, 3 tray and window, 2 (no tray) for any other.
+int TrayIconMode();
+
 // Reads a comma-separated number list: runs of commas count as one, leading and trailing commas
 // are ignored, each piece must be one whole number in `base` (leading blanks, a sign and in base
 // 16 a "0x" prefix allowed). The first piece with anything after its number ends the list.
