@@ -1,0 +1,136 @@
+#include "profile/profile_store.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "app/log/log.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+
+ProfileList g_ProfileList;
+PROFILEINFO* g_pCurProfile = nullptr;
+
+namespace {
+
+constexpr size_t kRecordBytes = sizeof(PROFILEINFO);
+
+std::u16string StorePath(const std::u16string& folder, const char16_t* name) {
+  return u16::Format(u"%s%s", folder.c_str(), name);
+}
+
+uint32_t SlotId(const uint8_t* slot) {
+  return static_cast<uint32_t>(slot[4]) | (static_cast<uint32_t>(slot[5]) << 8) |
+         (static_cast<uint32_t>(slot[6]) << 16) | (static_cast<uint32_t>(slot[7]) << 24);
+}
+
+// Writes `data` to a temporary file beside `path` and moves it over `path` once it is complete
+// on disk. `what` names the step that failed: 0 create, 1 write, 2 move.
+bool ReplaceFile(const std::u16string& path, const void* data, uint32_t size, int& what, uint32_t& err) {
+  std::u16string temp = path + u".tmp";
+  plat::File f = plat::OpenFile(temp, plat::FileMode::CreateAlways);
+  if (!f) {
+    what = 0;
+    err = plat::LastError();
+    return false;
+  }
+  bool ok = plat::WriteBytes(f, data, size) && plat::FlushBytes(f);
+  err = plat::LastError();
+  plat::CloseFile(f);
+  if (ok && !plat::MoveReplace(temp, path)) {
+    what = 2;
+    err = plat::LastError();
+    plat::RemoveFile(temp);
+    return false;
+  }
+  if (!ok) {
+    what = 1;
+    plat::RemoveFile(temp);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void AppendStoreRecords(const uint8_t* bytes, size_t size, ProfileList& out) {
+  for (size_t offset = 0; offset + kRecordBytes <= size && offset < kStoreBytes; offset += kRecordBytes) {
+    if (SlotId(bytes + offset) == 0) continue;
+    std::unique_ptr<PROFILEINFO> record(new (std::nothrow) PROFILEINFO);
+    if (!record) continue;
+    std::memcpy(record.get(), bytes + offset, kRecordBytes);
+    out.push_back(std::move(record));
+  }
+}
+
+void ClearProfileList() {
+  g_pCurProfile = nullptr;
+  g_ProfileList.clear();
+}
+
+PROFILEINFO* FindProfile(uint32_t id) {
+  if (id == 0) return nullptr;
+  for (auto& record : g_ProfileList)
+    if (record && record->dwId == id) return record.get();
+  return nullptr;
+}
+
+bool ProfileListHasId(uint32_t id) { return FindProfile(id) != nullptr; }
+
+bool LoadProfileStore(const std::u16string& appDataFolder) {
+  std::vector<uint8_t> buffer(kStoreBytes, 0);
+  plat::File f = plat::OpenFile(StorePath(appDataFolder, u"pro.dct"), plat::FileMode::ReadExisting);
+  bool opened = static_cast<bool>(f);
+  if (!opened) {
+    LogPrint(u"Open pro file err=%d", static_cast<int>(plat::LastError()));
+  } else {
+    uint32_t got = 0;
+    plat::ReadBytes(f, buffer.data(), kStoreBytes, &got);  // a short file leaves zero slots
+    plat::CloseFile(f);
+  }
+  ClearProfileList();
+  AppendStoreRecords(buffer.data(), buffer.size(), g_ProfileList);
+  return opened;
+}
+
+bool SaveProfileStore(const std::u16string& appDataFolder) {
+  std::vector<uint8_t> buffer(kStoreBytes, 0);
+  int slot = 0;
+  for (const auto& record : g_ProfileList) {
+    if (slot == kStoreSlots) break;
+    if (!record || record->dwId == 0) continue;
+    std::memcpy(buffer.data() + slot * kRecordBytes, record.get(), kRecordBytes);
+    ++slot;
+  }
+
+  int failed = 0;
+  uint32_t err = 0;
+  if (ReplaceFile(StorePath(appDataFolder, u"pro.dct"), buffer.data(), kStoreBytes, failed, err)) return true;
+  switch (failed) {
+    case 0: LogPrint(u"Save pro: CreateFile err=%d", static_cast<int>(err)); break;
+    case 1: LogPrint(u"Save pro: WriteFile err=%d", static_cast<int>(err)); break;
+    default: LogPrint(u"Save pro: MoveFile err=%d", static_cast<int>(err)); break;
+  }
+  return false;
+}
+
+bool SaveCurrentProfileId(const std::u16string& appDataFolder) {
+  if (!g_pCurProfile) return false;
+  uint32_t id = g_pCurProfile->dwId;
+  uint8_t bytes[4] = {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id >> 16),
+                      static_cast<uint8_t>(id >> 24)};
+  int failed = 0;
+  uint32_t err = 0;
+  return ReplaceFile(StorePath(appDataFolder, u"curid.dct"), bytes, sizeof bytes, failed, err);
+}
+
+uint32_t LoadCurrentProfileId(const std::u16string& appDataFolder) {
+  plat::File f = plat::OpenFile(StorePath(appDataFolder, u"curid.dct"), plat::FileMode::ReadExisting);
+  if (!f) return 0;
+  uint8_t bytes[4] = {};
+  uint32_t got = 0;
+  plat::ReadBytes(f, bytes, sizeof bytes, &got);
+  plat::CloseFile(f);
+  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
