@@ -1,13 +1,29 @@
-#!/bin/sh
-# Starts (and primes) or ends the persistent Wine server that the Windows test tiers share.
+#!/bin/bash
+# Starts or ends what the Windows test tiers share: a persistent, primed Wine server and a
+# virtual X display (its number is written to <dir>/xvfb-display for the end-to-end tests).
+dir=${2:-.}
 case "$1" in
   start)
+    mkdir -p "$dir"
+    if [ ! -s "$dir/xvfb-display" ] || ! kill -0 "$(cat "$dir/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+      for n in $(seq 90 130); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        echo $! >"$dir/xvfb.pid"
+        for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        echo ":$n" >"$dir/xvfb-display"
+        break
+      done
+    fi
+    export DISPLAY=$(cat "$dir/xvfb-display")
     wineserver -p </dev/null >/dev/null 2>&1
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
     exit 0 ;;
   stop)
     wineserver -k </dev/null >/dev/null 2>&1
+    [ -s "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
+    rm -f "$dir/xvfb.pid" "$dir/xvfb-display"
     exit 0 ;;
 esac
-echo "usage: $0 start|stop" >&2
+echo "usage: $0 start|stop [dir]" >&2
 exit 2
