@@ -1,0 +1,41 @@
+#!/bin/bash
+# Starts Velkor from a program folder under Wine. With a display it runs until closed; without
+# one it starts a virtual display, saves a screenshot of the main window and says where.
+set -u
+folder=$(realpath "${1:-build/dist/demo}")
+build=$(realpath "$(dirname "$folder")/..")
+export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+wine=/usr/lib/wine/wine64
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec "$wine" "$folder/Velkor.exe"
+fi
+
+for n in $(seq 140 180); do [ -e "/tmp/.X$n-lock" ] || break; done
+Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$n"
+for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null' EXIT
+
+"$wine" "$folder/Velkor.exe" </dev/null >/dev/null 2>&1 &
+app=$!
+title="Keyboard Driver"
+win=""
+for _ in $(seq 1 300); do
+  win=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
+  [ -n "$win" ] && break
+  kill -0 $app 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$win" ]; then
+  echo "Velkor showed no window (see Log.txt with Debug=2 in $folder/cfg.ini)" >&2
+  exit 1
+fi
+sleep 1  # let the first paint reach the virtual screen before the picture is taken
+shot="$build/run-screenshot.png"
+import -window "$win" "$shot"
+echo "Velkor is running on the virtual display $DISPLAY; screenshot of the main window: $shot"
+kill $app 2>/dev/null
