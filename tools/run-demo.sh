@@ -34,8 +34,12 @@ if [ -z "$win" ]; then
   echo "Velkor showed no window (see Log.txt with Debug=2 in $folder/cfg.ini)" >&2
   exit 1
 fi
-sleep 1  # let the first paint reach the virtual screen before the picture is taken
 shot="$build/run-screenshot.png"
-import -window "$win" "$shot"
+# The window is mapped before its first paint arrives: take pictures until one is not blank.
+for _ in $(seq 1 50); do
+  import -window "$win" "$shot"
+  [ "$(convert "$shot" -format '%[fx:maxima.r+maxima.g+maxima.b>0]' info: 2>/dev/null)" = 1 ] && break
+  sleep 0.1
+done
 echo "Velkor is running on the virtual display $DISPLAY; screenshot of the main window: $shot"
 kill $app 2>/dev/null
