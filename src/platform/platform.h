@@ -114,6 +114,9 @@ int ShowMessageBox(const std::u16string& text, const std::u16string& title, uint
 void DebugOutput(const std::u16string& text);
 // Converts to the process's narrow character set (the ANSI code page on Windows).
 std::string ToNarrow(const std::u16string& text);
+// The system's message for a Windows error code, as FormatMessageW gives it (it may end in a line
+// break); the POSIX build has the same texts for the codes it maps errno to.
+std::u16string ErrorText(uint32_t code);
 
 // ---------------------------------------------------------------------------------------------
 // Folders

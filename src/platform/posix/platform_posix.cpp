@@ -342,6 +342,37 @@ void DebugOutput(const std::u16string& text) {
 
 std::string ToNarrow(const std::u16string& text) { return u16::ToUtf8(text); }
 
+std::u16string ErrorText(uint32_t code) {
+  const char16_t* text = nullptr;
+  switch (code) {
+    case kErrSuccess: text = u"The operation completed successfully."; break;
+    case kErrFileNotFound: text = u"The system cannot find the file specified."; break;
+    case kErrPathNotFound: text = u"The system cannot find the path specified."; break;
+    case kErrTooManyOpenFiles: text = u"The system cannot open the file."; break;
+    case kErrAccessDenied: text = u"Access is denied."; break;
+    case kErrInvalidHandle: text = u"The handle is invalid."; break;
+    case kErrNotEnoughMemory:
+      text = u"Not enough memory resources are available to process this command.";
+      break;
+    case kErrReadFault: text = u"The system cannot read from the specified device."; break;
+    case kErrWriteFault: text = u"The system cannot write to the specified device."; break;
+    case kErrSharingViolation:
+      text = u"The process cannot access the file because it is being used by another process.";
+      break;
+    case kErrHandleEof: text = u"Reached the end of the file."; break;
+    case kErrDiskFull:
+    case kErrHandleDiskFull: text = u"There is not enough space on the disk."; break;
+    case kErrInvalidParameter: text = u"The parameter is incorrect."; break;
+    case kErrInvalidName:
+      text = u"The filename, directory name, or volume label syntax is incorrect.";
+      break;
+    case kErrAlreadyExists: text = u"Cannot create a file when that file already exists."; break;
+    case kErrFilenameTooLong: text = u"The filename or extension is too long."; break;
+    default: return u16::Format(u"Error %u\r\n", code);
+  }
+  return std::u16string(text) + u"\r\n";
+}
+
 bool GetKnownFolder(KnownFolder which, std::u16string& out) {
   if (HooksRef().knownFolder) return HooksRef().knownFolder(which, out);
   const char* home = std::getenv("HOME");

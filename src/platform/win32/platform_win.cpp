@@ -225,6 +225,18 @@ std::string ToNarrow(const std::u16string& text) {
   return out;
 }
 
+std::u16string ErrorText(uint32_t code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::u16string out;
+  if (n && buffer) out.assign(reinterpret_cast<const char16_t*>(buffer), n);
+  if (buffer) ::LocalFree(buffer);
+  if (out.empty()) out = u16::Format(u"Error %u\r\n", code);
+  return out;
+}
+
 bool GetKnownFolder(KnownFolder which, std::u16string& out) {
   if (HooksRef().knownFolder) return HooksRef().knownFolder(which, out);
   wchar_t path[MAX_PATH] = {0};
