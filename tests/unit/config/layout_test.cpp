@@ -1,0 +1,233 @@
+#include "config/layout.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/log/log.h"
+#include "config/settings.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+
+namespace {
+
+using Box = std::pair<std::u16string, std::u16string>;
+
+struct EntryCase {
+  std::u16string value;
+  uint32_t codeWord;
+  uint8_t vk;
+  uint8_t modifier;
+  int32_t matrix;
+  RECT32 rect;
+  bool parseError;
+  bool accepted;
+};
+
+TEST(LayoutEntry, FieldsTypesModifiersAndMatrix) {
+  const EntryCase cases[] = {
+      {u"1,2,30,40,2,41,0,5", 0x020000A0, 0x41, 0, 5, {1, 2, 30, 40}, false, true},
+      {u"1,2,30,40,2,0x41,0x05,5", 0x020000A0, 0x41, 0x05, 5, {1, 2, 30, 40}, false, true},
+      // Modifier keys become their modifier bit, added to field 7.
+      {u"0,0,1,1,2,A1,0,0", 0x020000A0, 0, 0x20, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,10,0,0", 0x020000A0, 0, 0x02, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,A0,0,0", 0x020000A0, 0, 0x02, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,11,0,0", 0x020000A0, 0, 0x01, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,A2,0,0", 0x020000A0, 0, 0x01, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,12,0,0", 0x020000A0, 0, 0x04, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,A4,0,0", 0x020000A0, 0, 0x04, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,5B,1,0", 0x020000A0, 0, 0x09, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,5C,0,0", 0x020000A0, 0, 0x80, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,A3,0,0", 0x020000A0, 0, 0x10, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,A5,0,0", 0x020000A0, 0, 0x40, 0, {0, 0, 1, 1}, false, true},
+      {u"0,0,1,1,2,FA,0,9", 0x020000A0, 0xFA, 0, 9, {0, 0, 1, 1}, false, true},
+      // Other types carry their code in the low 24 bits.
+      {u"1,2,3,4,3,1234567,FF,9", 0x03234567, 0, 0, 9, {1, 2, 3, 4}, false, true},
+      {u"1,2,3,4,8,A4,0,143", 0x080000A4, 0, 0, 143, {1, 2, 3, 4}, false, true},
+      // Only the low byte of the matrix index counts.
+      {u"1,2,3,4,2,41,0,399", 0x020000A0, 0x41, 0, 143, {1, 2, 3, 4}, false, true},
+      {u"1,2,3,4,2,41,0,144", 0x020000A0, 0x41, 0, 144, {1, 2, 3, 4}, false, false},
+      {u"1,2,3,4,2,41,0,200", 0x020000A0, 0x41, 0, 200, {1, 2, 3, 4}, false, false},
+      {u"1,2,3,4,2,41,0,-1", 0x020000A0, 0x41, 0, 255, {1, 2, 3, 4}, false, false},
+      // Missing fields are zero; a ninth field is not looked at.
+      {u"1,2,3,4,2,41", 0x020000A0, 0x41, 0, 0, {1, 2, 3, 4}, false, true},
+      {u"1,2,3,4,2,41,0,7,junk", 0x020000A0, 0x41, 0, 7, {1, 2, 3, 4}, false, true},
+      // A bad field ends the entry; it is still stored with the rest zero.
+      {u"1,2,3x,4,2,41,0,5", 0, 0, 0, 0, {1, 2, 0, 0}, true, true},
+      {u"1,2,3,4,2,4G,0,5", 0x020000A0, 0, 0, 0, {1, 2, 3, 4}, true, true},
+      {u"0x1,2,3,4,2,41,0,5", 0, 0, 0, 0, {0, 0, 0, 0}, true, true},
+  };
+  for (const EntryCase& c : cases) {
+    SCOPED_TRACE(u16::ToUtf8(c.value));
+    KEYINFO k;
+    std::memset(&k, 0xEE, sizeof k);
+    KeyEntryParse r = ParseKeyEntry(c.value, k);
+    EXPECT_EQ(KeyCodeWord(k), c.codeWord);
+    EXPECT_EQ(k.bVk, c.vk);
+    EXPECT_EQ(k.bModifier, c.modifier);
+    if (c.accepted) EXPECT_EQ(k.nMatrix, c.matrix);
+    EXPECT_EQ(std::vector<int32_t>({k.rcKey.left, k.rcKey.top, k.rcKey.right, k.rcKey.bottom}),
+              std::vector<int32_t>({c.rect.left, c.rect.top, c.rect.right, c.rect.bottom}));
+    EXPECT_EQ(r.parseError, c.parseError);
+    EXPECT_EQ(r.accepted, c.accepted);
+    EXPECT_EQ(k.dwMacroId, 0u);
+    EXPECT_EQ(k.bVk2 | k.bZero1 | k.bParam1 | k.bParam2 | k.bVkParam | k.bZero2, 0);
+  }
+}
+
+class LayoutFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/velkor-layout-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    folder_ = dir;
+    plat::ResetTestHooks();
+    plat::TestHooks().messageBox = [this](const std::u16string& text, const std::u16string& title, uint32_t) {
+      boxes_.emplace_back(text, title);
+      return plat::kIdOk;
+    };
+    plat::TestHooks().debugOutput = [this](const std::u16string& text) { log_.push_back(text); };
+    g_Debug = 1;
+    LogInit();
+  }
+  void TearDown() override {
+    std::remove((folder_ + "/cfg.ini").c_str());
+    std::remove(folder_.c_str());
+    plat::ResetTestHooks();
+    g_Debug = 0;
+    LogInit();
+    ClearLayout();
+  }
+  void LoadKeys(const std::string& keySection) {
+    std::string text = "[OPT]\nappdir=x\n[KEY]\n" + keySection;
+    FILE* f = std::fopen((folder_ + "/cfg.ini").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    boxes_.clear();
+    ASSERT_TRUE(LoadConfig(u16::FromUtf8(folder_ + "/")));
+  }
+  std::string folder_;
+  std::vector<Box> boxes_;
+  std::vector<std::u16string> log_;
+};
+
+TEST_F(LayoutFixture, SlotsFollowAcceptedEntriesUpToTheFirstGap) {
+  LoadKeys(
+      "K1=0,0,10,10,2,41,0,1\n"
+      "K2=10,0,20,10,2,42,0,200\n"
+      "K3=20,0,30,10,2,43,0,3\n"
+      "K4=30,0,40,10,2,44x,0,4\n"
+      "K6=50,0,60,10,2,46,0,6\n");
+  ASSERT_EQ(g_KeyCount, 3);
+  EXPECT_EQ(DefaultKeyTable[0].bVk, 0x41);
+  EXPECT_EQ(DefaultKeyTable[1].bVk, 0x43);  // K3 takes the refused K2's slot
+  EXPECT_EQ(DefaultKeyTable[2].rcKey.left, 30);
+  EXPECT_EQ(DefaultKeyTable[2].nMatrix, 0);  // fields after the bad one are zero
+  EXPECT_EQ(DefaultKeyEntry(2), &DefaultKeyTable[2]);
+  EXPECT_EQ(DefaultKeyEntry(3), nullptr);
+  EXPECT_EQ(DefaultKeyEntry(-1), nullptr);
+  const std::vector<Box> expected = {{u"Wrong matrix index value!", u"Warning"}, {u"Data parse error!", u"Error"}};
+  EXPECT_EQ(boxes_, expected);
+
+  LoadKeys("K1=\nK2=0,0,1,1,2,41,0,1\n");
+  EXPECT_EQ(g_KeyCount, 0);
+}
+
+TEST_F(LayoutFixture, StopsAfter144AcceptedKeys) {
+  std::string keys;
+  for (int i = 1; i <= 150; ++i) keys += "K" + std::to_string(i) + "=0,0,1,1,2,41,0," + std::to_string(i % 144) + "\n";
+  LoadKeys(keys);
+  EXPECT_EQ(g_KeyCount, 144);
+  EXPECT_EQ(DefaultKeyTable[143].nMatrix, 0);
+  EXPECT_TRUE(boxes_.empty());
+}
+
+struct PolygonCase {
+  const char* name;
+  std::vector<int32_t> numbers;
+  int32_t matrix;
+  int points;
+  bool notClosedBox;
+};
+
+TEST_F(LayoutFixture, PolygonKeyFromItsNumberList) {
+  std::vector<int32_t> many = {87};
+  for (int i = 0; i < 24; ++i) {
+    many.push_back(i + 1);
+    many.push_back(5);
+  }
+  const PolygonCase cases[] = {
+      {"eight numbers are ignored", {87, 1, 1, 5, 1, 5, 5, 1}, 0, 0, false},
+      {"closed", {87, 1, 1, 5, 1, 5, 5, 1, 1}, 87, 4, false},
+      {"not closed", {87, 1, 1, 5, 1, 5, 5, 2, 2}, 87, 4, true},
+      {"an x of 0 ends it", {87, 1, 1, 5, 1, 5, 5, 1, 1, 0, 9, 7, 7}, 87, 4, false},
+      {"first x of 0", {87, 0, 1, 5, 1, 5, 5, 1, 1}, 87, 0, false},
+      {"a half vertex is dropped", {87, 1, 1, 5, 1, 5, 5, 1, 1, 3}, 87, 4, false},
+      {"twenty vertices at most", many, 87, 20, true},
+  };
+  for (const PolygonCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxes_.clear();
+    log_.clear();
+    SetUnRectKey(c.numbers.data(), static_cast<int>(c.numbers.size()));
+    EXPECT_EQ(g_UnRectKey.nMatrix, c.matrix);
+    ASSERT_EQ(g_UnRectKey.nPoints, c.points);
+    for (int i = 0; i < c.points; ++i) {
+      EXPECT_EQ(g_UnRectKey.pt[i].x, c.numbers[1 + 2 * i]);
+      EXPECT_EQ(log_[i], u16::Format(u"EnterPt[%d]=(%d,%d)", i, c.numbers[1 + 2 * i], c.numbers[2 + 2 * i]));
+    }
+    EXPECT_EQ(boxes_.size(), c.notClosedBox ? 1u : 0u);
+    if (c.notClosedBox) EXPECT_EQ(boxes_[0], Box(u"EnterPt[0]!=EnterPt[Last] ", u"Error"));
+  }
+}
+
+// An L-shaped Enter: wide on top (x 100..130, y 0..10), narrow below (x 110..130, y 10..20).
+const POINT32 kL[] = {{100, 0}, {130, 0}, {130, 20}, {110, 20}, {110, 10}, {100, 10}, {100, 0}};
+
+TEST(LayoutHitTest, SlotOrderHalfOpenRectanglesAndThePolygon) {
+  KEYINFO keys[4] = {};
+  keys[0].rcKey = {0, 0, 20, 10};
+  keys[1].rcKey = {10, 0, 30, 10};    // overlaps slot 0
+  keys[2].rcKey = {100, 0, 130, 20};  // the L's bounding box; drawn as the polygon
+  keys[3].rcKey = {100, 10, 110, 20}; // the notch beside the L's lower leg
+  const int n = 7;
+  struct Point {
+    int x, y, expected;
+  } points[] = {
+      {15, 5, 0},   {25, 5, 1},   {0, 0, 0},    {19, 9, 0},   {20, 5, 1},   {30, 5, -1},
+      {5, 10, -1},  {-1, 0, -1},  {100, 0, 2},  {129, 19, 2}, {115, 5, 2},  {105, 15, 3},
+      {130, 5, -1}, {120, 20, -1},
+  };
+  for (const Point& p : points)
+    EXPECT_EQ(HitTestKeys(keys, 4, 2, kL, n, p.x, p.y), p.expected) << p.x << "," << p.y;
+  // Without a usable polygon the key is its rectangle, and no keys hit nothing.
+  EXPECT_EQ(HitTestKeys(keys, 4, 2, kL, 2, 105, 15), 2);
+  EXPECT_EQ(HitTestKeys(keys, 0, -1, nullptr, 0, 5, 5), -1);
+}
+
+TEST_F(LayoutFixture, PolygonKeyIsTheLastKeyWithItsMatrixIndex) {
+  LoadKeys(
+      "K1=0,0,10,10,2,41,0,87\n"
+      "K2=100,0,130,20,2,0D,0,87\n"
+      "K3=100,10,110,20,2,DC,0,81\n"
+      "K4=0,0,10,10,2,41,0,0\n");
+  SetUnRectKey(nullptr, 0);
+  EXPECT_EQ(PolygonKeySlot(), -1);
+  const int32_t l[] = {87, 100, 0, 130, 0, 130, 20, 110, 20, 110, 10, 100, 10, 100, 0};
+  SetUnRectKey(l, 15);
+  EXPECT_EQ(PolygonKeySlot(), 1);
+  EXPECT_EQ(HitTestLayout(105, 15), 2);
+  EXPECT_EQ(HitTestLayout(105, 5), 1);
+  // Matrix index 0 never names a key, even though K4 sits at position 0.
+  const int32_t zero[] = {0, 100, 0, 130, 0, 130, 20, 100, 0};
+  SetUnRectKey(zero, 9);
+  EXPECT_EQ(PolygonKeySlot(), -1);
+}
+
+}  // namespace
