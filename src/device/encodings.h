@@ -10,7 +10,6 @@
 constexpr int kMatrixWords = 144;
 constexpr uint32_t kInvalidKeyCode = 0xFFFFFFFFu;
 constexpr uint32_t kFnKeyWord = 0x00B00000u;
-constexpr uint8_t kVkFn = 0xFA;
 constexpr int kMacroBankBytes = kHdMacroSlots * kHdMacroBytes;  // 960: buffer n at (n-1)*48
 
 // The matrix word for one key entry, or kInvalidKeyCode when its type or code is not one the
