@@ -1,0 +1,67 @@
+// Following the keyboard while the program runs: the device-change handler that reopens or
+// closes it, and the listener thread that forwards its input reports to the main window.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "device/os_link.h"
+
+class CUSBDriver;
+
+constexpr uint32_t WM_DEVICE_INPUT = 0x07EB;
+constexpr uint32_t kDbtDeviceArrival = 0x8000;
+constexpr uint32_t kDbtDeviceRemoveComplete = 0x8004;
+constexpr uint32_t kListenerPassMs = 300;
+constexpr uint8_t kInputReportId = 7;
+constexpr uint32_t kInputReportBytes = 5;
+
+// An automatic-reset event.
+class AutoEvent {
+ public:
+  void Set();
+  // True when the event was signalled within `ms` (and resets it).
+  bool WaitFor(uint32_t ms);
+  void Wait();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool signalled_ = false;
+};
+
+struct ListenerState {
+  WindowRef mainWindow = nullptr;
+  std::atomic<uint32_t> inputHandle{0};  // nothing opens it yet: the listener idles
+  std::atomic<uint32_t> stopFlag{0};
+  AutoEvent* readDone = nullptr;         // both exist only while the listener runs
+  AutoEvent* stopEvent = nullptr;
+  std::thread thread;
+};
+ListenerState& Listener();
+
+void StartDeviceListener(CUSBDriver* driver);
+// Sets the stop flag, signals the thread and waits for it to end.
+void StopDeviceListener();
+// Thread body: every 300 ms, read one 5-byte input report (identifier 7) from the input handle
+// and post bytes 1..4 to the main window as WM_DEVICE_INPUT. Returns 0.
+int DeviceListener(CUSBDriver* driver);
+
+// What the removal of the keyboard does to the main window, which owns the tray icon.
+struct DeviceChangeUi {
+  std::function<void()> hideMainWindow;
+  std::function<void(const std::u16string& text, const std::u16string& title)> showInfoBalloon;
+};
+
+// WM_DEVICECHANGE: `deviceName` is the name field of the device-interface broadcast (null for
+// other kinds). Arrival of our keyboard reopens it (three tries 100 ms apart), its removal
+// closes the handles. Returns 0.
+int OnDeviceChange(CUSBDriver* driver, uint32_t event, const char16_t* deviceName,
+                   const DeviceChangeUi& ui);
+// "USB#VID_%04x&PID_%04x" of the configured identifiers.
+std::u16string DeviceMatchText();
