@@ -186,7 +186,8 @@ std::u16string DeclaredEncoding(const std::u16string& sample) {
       (IsBlank(sample[5]) || sample[5] == u'?')) {
     size_t end = FindFrom(sample, 5, u"?>");
     if (end == std::u16string::npos) end = sample.size();
-    const std::u16string* enc = FindAttribute(ParseAttributes(sample, 5, end), u"encoding");
+    std::vector<Attribute> attrs = ParseAttributes(sample, 5, end);
+    const std::u16string* enc = FindAttribute(attrs, u"encoding");
     return enc ? *enc : std::u16string();
   }
   bool inHtml = false;
