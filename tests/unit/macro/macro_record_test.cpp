@@ -10,6 +10,7 @@
 #include "config/text_table.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "profile/profile.h"
 
 namespace {
 
@@ -96,6 +97,18 @@ TEST_F(MacroTest, NewMacroCutsTheNameAndSetsDefaults) {
   EXPECT_FALSE(NewMacro(nullptr, &untouched));
   EXPECT_EQ(untouched.dwMagicNumber, 0xCDCDCDCDu);
   EXPECT_FALSE(NewMacro(u"x", nullptr));
+}
+
+TEST_F(MacroTest, NewIdentifiersAvoidThoseOfHeldMacros) {
+  StMacro held = Record({});
+  held.dwMacroId = ProfileIdFromTime(13, 5, 7, 0);
+  AppendMacroCopy(held);
+  ForgetIssuedIds();
+  clock_ = 0;  // the clock would give the held identifier again
+  StMacro fresh;
+  ASSERT_TRUE(NewMacro(u"n", &fresh));
+  EXPECT_NE(fresh.dwMacroId, held.dwMacroId);
+  EXPECT_NE(fresh.dwMacroId, 0u);
 }
 
 TEST_F(MacroTest, EncodingRotatesEachByteAndRoundTrips) {
