@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/log/log.h"
+#include "config/layout.h"
 #include "config/settings.h"
 #include "device/encodings.h"
 #include "device/usb_driver.h"
@@ -109,7 +110,9 @@ void BuildMatrixAndBank(const PROFILEINFO& profile, ApplyPlan& plan) {
     }
     LogPrint(u"Key[%d][%d] Set To Macro 0x%08x, Macro_Buffer_ID=%d", 0, i, macro->dwMacroId,
              static_cast<int>(macro->Macro_Buffer_ID));
-    int32_t p = key.nMatrix;
+    // The same position the matrix conversion used: the layout's, not the entry's own copy,
+    // which a stale record may carry and which would put the buffer number on another key.
+    int32_t p = DefaultKeyTable[i].nMatrix;
     if (p < 0 || p >= kMatrixWords) {
       plat::ShowMessageBox(u"Matrix inx warning", u"Warning", plat::kMbOk);
       continue;
