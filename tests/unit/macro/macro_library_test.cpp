@@ -1,0 +1,84 @@
+#include "macro/macro_library.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "macro/macro_record.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+
+namespace {
+
+class MacroLibraryLoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/velkor-maclib-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    MacroList.RemoveAll();
+    std::memset(&g_Settings, 0, sizeof g_Settings);
+    Write("Mac/Fire.mck", 0x101);
+    Write("Mac/notes.txt", 0x102);            // any extension counts
+    Write("Mac/Games/Combo.mck", 0x201);
+    Write("Mac/Games/Deep/Inner.mck", 0x202);
+    Write("Mac/.hidden/Skip.mck", 0x301);
+    Write("Mac/$trash/Skip.mck", 0x302);
+    std::vector<uint8_t> shortFile(833, 0x28);
+    WriteRaw("Mac/short.mck", shortFile);
+  }
+  void TearDown() override {
+    MacroList.RemoveAll();
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+
+  void WriteRaw(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = dir_ + "/" + name;
+    std::string cmd = "mkdir -p '" + path.substr(0, path.rfind('/')) + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_TRUE(plat::WriteWholeFile(u16::FromUtf8(path), bytes.data(), bytes.size()));
+  }
+  void Write(const std::string& name, uint32_t id) {
+    StMacro m;
+    std::memset(&m, 0, sizeof m);
+    m.dwMagicNumber = kMacroMagic;
+    m.dwMacroId = id;
+    m.wLoopCount = 1;
+    std::vector<uint8_t> bytes(kMacroRecordBytes);
+    EncodeMacroBytes(m, bytes.data());
+    WriteRaw(name, bytes);
+  }
+  std::vector<uint32_t> LoadedIds() {
+    std::vector<uint32_t> ids;
+    for (auto pos = MacroList.GetHeadPosition(); pos; pos = CMyList<StMacro>::Next(pos))
+      ids.push_back(CMyList<StMacro>::GetAt(pos)->dwMacroId);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+  }
+  std::u16string AppData() { return u16::FromUtf8(dir_ + "/"); }
+
+  std::string dir_;
+};
+
+TEST_F(MacroLibraryLoadTest, WithoutFoldersOnlyTheTopLevelLoads) {
+  EXPECT_TRUE(LoadMacroLibrary(AppData(), false));
+  EXPECT_EQ(LoadedIds(), (std::vector<uint32_t>{0x101, 0x102}));
+}
+
+TEST_F(MacroLibraryLoadTest, WithFoldersTheWholeTreeLoadsExceptHiddenFolders) {
+  EXPECT_TRUE(LoadMacroLibrary(AppData(), true));
+  EXPECT_EQ(LoadedIds(), (std::vector<uint32_t>{0x101, 0x102, 0x201, 0x202}));
+}
+
+TEST_F(MacroLibraryLoadTest, MissingLibraryLoadsNothing) {
+  EXPECT_TRUE(LoadMacroLibrary(u16::FromUtf8(dir_ + "/none/"), true));
+  EXPECT_TRUE(LoadedIds().empty());
+}
+
+}  // namespace
