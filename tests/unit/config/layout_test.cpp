@@ -230,4 +230,41 @@ TEST_F(LayoutFixture, PolygonKeyIsTheLastKeyWithItsMatrixIndex) {
   EXPECT_EQ(PolygonKeySlot(), -1);
 }
 
+// The shipped cfg.ini: loads without a message, every key is hit at its centre, and the
+// backslash owns the notch of the L-shaped Enter.
+TEST_F(LayoutFixture, ReferenceKeyboardLoadsCleanly) {
+  std::string root = __FILE__;
+  root.resize(root.rfind("tests/unit/config/"));
+  boxes_.clear();
+  ASSERT_TRUE(LoadConfig(u16::FromUtf8(root + "assets/")));
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(g_Settings.VID, 0x1209);
+  EXPECT_EQ(g_Settings.PID, 0x0001);
+  EXPECT_EQ(std::u16string(g_Settings.appdir), u"Velkor");
+  ASSERT_EQ(g_KeyCount, 104);
+
+  const int width = g_Settings.rcKB.right - g_Settings.rcKB.left;
+  const int height = g_Settings.rcKB.bottom - g_Settings.rcKB.top;
+  std::vector<int> slotOfMatrix(kKeySlots, -1);
+  for (int slot = 0; slot < g_KeyCount; ++slot) {
+    const KEYINFO& k = DefaultKeyTable[slot];
+    ASSERT_EQ(slotOfMatrix[k.nMatrix], -1) << "matrix " << k.nMatrix << " repeats";
+    slotOfMatrix[k.nMatrix] = slot;
+    EXPECT_TRUE(k.rcKey.left >= 0 && k.rcKey.right <= width && k.rcKey.top >= 0 && k.rcKey.bottom <= height);
+    EXPECT_EQ(HitTestLayout((k.rcKey.left + k.rcKey.right) / 2, (k.rcKey.top + k.rcKey.bottom) / 2), slot);
+  }
+  for (int pos : {20, 15, 21, 27, 87, 86, 101, 106, 107, 113, 136}) EXPECT_NE(slotOfMatrix[pos], -1) << pos;
+  const KEYINFO& lshift = DefaultKeyTable[slotOfMatrix[10]];
+  EXPECT_EQ(lshift.bVk, 0);
+  EXPECT_EQ(lshift.bModifier, 0x02);
+  EXPECT_EQ(DefaultKeyTable[slotOfMatrix[89]].bModifier, 0x10);  // right Ctrl
+  EXPECT_EQ(DefaultKeyTable[slotOfMatrix[20]].bVk, 'W');
+
+  const int enter = slotOfMatrix[87];
+  EXPECT_EQ(PolygonKeySlot(), enter);
+  const RECT32& box = DefaultKeyTable[enter].rcKey;
+  EXPECT_EQ(HitTestLayout(box.left, box.bottom - 1), slotOfMatrix[86]);
+  EXPECT_EQ(HitTestLayout(box.right - 1, box.bottom - 1), enter);
+}
+
 }  // namespace
