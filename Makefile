@@ -8,7 +8,7 @@ export WINEDEBUG ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=;winemenubuilder.exe=d
 export HOME_FOR_WINE := $(abspath $(BUILD))/winehome
 
-.PHONY: all deps native win dist test test-native test-win check-headers run fuzz clean
+.PHONY: all deps native win dist test test-native test-win test-tsan check-headers run fuzz clean
 
 all: dist
 
@@ -39,7 +39,13 @@ test-win: win
 	@mkdir -p $(HOME_FOR_WINE)/Desktop
 	cd $(BUILD)/win && HOME=$(HOME_FOR_WINE) ctest --output-on-failure
 
-test: check-headers test-native test-win
+# The apply worker against a user-interface thread, under ThreadSanitizer (its own small build).
+test-tsan: deps
+	cmake -S tests/tsan -B $(BUILD)/tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(BUILD)/tsan -j $(JOBS)
+	cd $(BUILD)/tsan && ctest --output-on-failure
+
+test: check-headers test-native test-tsan test-win
 
 run: win
 	@mkdir -p $(HOME_FOR_WINE)/Desktop

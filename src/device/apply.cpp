@@ -207,29 +207,36 @@ int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t fl
   return 1;
 }
 
+// The encoding half of ApplySetting; the caller holds ProfileDataMutex() so that the profile
+// and the macro list are read as one consistent version. 0 when there is nothing to apply.
+int Prepare(WindowRef& progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+            uint32_t flags, ApplyPlan& plan) {
+  if (!driver || !profile || profile->dwId == 0) return 0;
+  if (!oslink::IsWindowAlive(progressWindow)) {
+    LogPrint(u"ApplySetting: hWnd=0");
+    progressWindow = nullptr;
+  }
+  if (flags & (APPLY_LED | APPLY_COLOR)) DumpProfileSettings(profile);
+  if (flags & APPLY_LED) BuildLedBlock(*profile, plan);
+  if ((flags & APPLY_COLOR) && (profile->nCurLedMode & 0xFF) == kLedModeColorPerKey) {
+    plan.colorWanted = true;
+    BuildColorBlock(*profile, plan);
+  }
+  if (flags & APPLY_MATRIX) {
+    BuildMatrixAndBank(*profile, plan);
+    ClearBufferNumbers();
+  }
+  return 1;
+}
+
 }  // namespace
 
 int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
                  uint32_t message, uint32_t flags) {
-  if (!driver || !profile) return 0;
   auto plan = std::make_unique<ApplyPlan>();
   {
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
-    if (profile->dwId == 0) return 0;
-    if (!oslink::IsWindowAlive(progressWindow)) {
-      LogPrint(u"ApplySetting: hWnd=0");
-      progressWindow = nullptr;
-    }
-    if (flags & (APPLY_LED | APPLY_COLOR)) DumpProfileSettings(profile);
-    if (flags & APPLY_LED) BuildLedBlock(*profile, *plan);
-    if ((flags & APPLY_COLOR) && (profile->nCurLedMode & 0xFF) == kLedModeColorPerKey) {
-      plan->colorWanted = true;
-      BuildColorBlock(*profile, *plan);
-    }
-    if (flags & APPLY_MATRIX) {
-      BuildMatrixAndBank(*profile, *plan);
-      ClearBufferNumbers();
-    }
+    if (!Prepare(progressWindow, driver, profile, flags, *plan)) return 0;
   }
   return Transmit(progressWindow, driver, message, flags, *plan);
 }
@@ -280,18 +287,17 @@ void RunApplyRequest(ApplyRequest& request) {
     }
   }
 
-  // A copy taken under the lock: the user may switch or edit profiles while the run sends.
-  auto snapshot = std::make_unique<PROFILEINFO>();
-  bool haveProfile = false;
+  // The current profile and the macros it names are encoded in one go under the lock, so a
+  // run sends one whole version of them even while the user keeps editing; the sending and its
+  // pauses then run without holding up the user interface.
+  auto plan = std::make_unique<ApplyPlan>();
+  int ok;
   {
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
     const PROFILEINFO* current = request.currentProfile ? request.currentProfile() : nullptr;
-    if (current) {
-      std::memcpy(snapshot.get(), current, sizeof(PROFILEINFO));
-      haveProfile = true;
-    }
+    ok = Prepare(window, driver, current, flags, *plan);
   }
-  int ok = ApplySetting(window, driver, haveProfile ? snapshot.get() : nullptr, request.message, flags);
+  if (ok) ok = Transmit(window, driver, request.message, flags, *plan);
   if (!ok) plat::ShowMessageBox(u"   Update settings failed!      ", u"Error", plat::kMbOk | plat::kMbIconWarning);
   if (window) {
     oslink::PostToWindow(window, kWmClose, 0, 0);

@@ -1,0 +1,140 @@
+// The apply worker runs while the user-interface thread keeps rewriting the current profile and
+// the macro list under ProfileDataMutex. ThreadSanitizer must see no race, and every matrix that
+// reaches the keyboard must come from one whole version of the profile, never from a mix.
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/log/log.h"
+#include "config/layout.h"
+#include "config/settings.h"
+#include "device/apply.h"
+#include "device/usb_driver.h"
+#include "macro/macro_library.h"
+#include "macro/macro_record.h"
+#include "platform/platform.h"
+
+namespace {
+
+std::mutex g_sentMutex;
+std::vector<std::vector<uint8_t>> g_matrices;
+int g_failures = 0;
+
+#define CHECK(cond)                                                   \
+  do {                                                                \
+    if (!(cond)) {                                                    \
+      std::fprintf(stderr, "%s:%d: CHECK failed: %s\n", __FILE__, __LINE__, #cond); \
+      ++g_failures;                                                   \
+    }                                                                 \
+  } while (0)
+
+uint8_t LODREX_CALL FakeSet(uint32_t handle, const uint8_t* buffer, uint32_t length) {
+  if (!handle) return 0;
+  std::lock_guard<std::mutex> lock(g_sentMutex);
+  if (buffer[0] == 9) g_matrices.emplace_back(buffer + 1, buffer + length);
+  return 1;
+}
+
+// Version v: every key sends the letter A + v and carries macro 0x100 + v on slot 0.
+void Rewrite(PROFILEINFO& profile, int version) {
+  for (int i = 1; i < 100; ++i) {
+    profile.KeyInfo[i].bType = 2;
+    profile.KeyInfo[i].bVk = static_cast<uint8_t>(0x41 + version);
+  }
+  profile.KeyInfo[0].bType = 5;
+  profile.KeyInfo[0].dwMacroId = 0x100 + static_cast<uint32_t>(version);
+  profile.LedParam[2].nColor = static_cast<uint32_t>(version);
+}
+
+StMacro MakeMacro(uint32_t id) {
+  StMacro m;
+  std::memset(&m, 0, sizeof m);
+  m.dwMagicNumber = kMacroMagic;
+  m.dwMacroId = id;
+  m.wLoopCount = static_cast<uint16_t>(id & 0xFF);
+  m.Events[0] = MACROEVENT{0x41, 1, 10};
+  return m;
+}
+
+}  // namespace
+
+int main() {
+  g_Debug = 1;
+  std::atomic<int> logLines{0};
+  plat::TestHooks().debugOutput = [&](const std::u16string&) { ++logLines; };
+  plat::TestHooks().sleep = [](uint32_t) { std::this_thread::yield(); };
+  plat::TestHooks().messageBox = [](const std::u16string&, const std::u16string&, uint32_t) {
+    return plat::kIdOk;
+  };
+  for (int i = 0; i < kKeySlots; ++i) DefaultKeyTable[i].nMatrix = i;
+  g_KeyCount = kKeySlots;
+
+  CUSBDriver driver;
+  driver.SetFeature = FakeSet;
+  driver.m_hMatrix = 1;
+  driver.m_hLed = 2;
+  driver.m_hColor = 3;
+  driver.m_hMacro = 4;
+
+  static PROFILEINFO profile;
+  profile.dwMagic = kProfileMagic;
+  profile.dwId = 0x42;
+  profile.nCurLedMode = 2;
+  Rewrite(profile, 0);
+  AppendMacroCopy(MakeMacro(0x100));
+
+  StartApplyWorker(&driver, [] { return &profile; });
+  constexpr int kEdits = 300;
+  std::thread ui([&] {
+    for (int v = 1; v <= kEdits; ++v) {
+      {
+        std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+        Rewrite(profile, v % 20);
+        RemoveMacroById(0x100 + static_cast<uint32_t>((v - 1) % 20));
+        AppendMacroCopy(MakeMacro(0x100 + static_cast<uint32_t>(v % 20)));
+      }
+      RequestApply(APPLY_MATRIX | APPLY_LED);
+      // A removal and re-arrival under the worker: its sends fail until the handles are back.
+      if (v % 50 == 0) {
+        driver.ClearHandle();
+        driver.m_hMatrix = 1;
+        driver.m_hLed = 2;
+        driver.m_hColor = 3;
+        driver.m_hMacro = 4;
+      }
+      if (v % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+  });
+  ui.join();
+  for (int i = 0; i < 500; ++i) {
+    {
+      std::lock_guard<std::mutex> lock(g_sentMutex);
+      if (!g_matrices.empty() && TheApplyRequest().flags.load() == 0) break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  StopApplyWorker();
+
+  std::lock_guard<std::mutex> lock(g_sentMutex);
+  CHECK(!g_matrices.empty());
+  for (const std::vector<uint8_t>& m : g_matrices) {
+    // Word 1..99: byte 2 is the usage of the version's letter; word 0 the version's macro.
+    uint8_t usage = m[1 * 4 + 2];
+    int version = usage - 0x04;
+    bool whole = version >= 0 && version < 20;
+    for (int p = 1; p < 100; ++p) whole = whole && m[p * 4 + 2] == usage;
+    uint32_t macroWord = m[0] | (m[1] << 8) | (m[2] << 16) | (static_cast<uint32_t>(m[3]) << 24);
+    whole = whole && macroWord == (0x00010002u | (static_cast<uint32_t>(0x100 + version) & 0xFF) << 24);
+    CHECK(whole);
+    if (!whole) std::fprintf(stderr, "usage %02x word0 %08x word1 %08x word50 %08x\n", usage, macroWord,
+                             m[4] | (m[5] << 8) | (m[6] << 16) | (static_cast<uint32_t>(m[7]) << 24),
+                             m[200] | (m[201] << 8) | (m[202] << 16) | (static_cast<uint32_t>(m[203]) << 24));
+  }
+  std::printf("%zu matrices from %d edits, all whole; %d log lines\n", g_matrices.size(), kEdits,
+              logLines.load());
+  MacroList.RemoveAll();
+  return g_failures ? 1 : 0;
+}
