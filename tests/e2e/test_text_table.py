@@ -1,0 +1,35 @@
+"""The text table under Wine: a translator's text.xml in UTF-16BE names the window and the log."""
+import sys
+
+import harness as h
+from test_startup import close_by_click, write_skin
+
+TITLE = "Keys & <Lights>"
+VERSION = "V2.0 <beta> \u00e9"
+
+
+def test_utf16be_text_file_with_entities_and_cdata():
+    h.fresh_user_files()
+    folder = h.ProgramFolder("text-utf16be")
+    folder.set_option("Debug", "2")
+    xml = ("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<config>\r\n"
+           "  <tc_title>Keys &amp; <![CDATA[<Lights>]]></tc_title>\r\n"
+           "  <tc_version>V2&#46;0 &lt;beta&gt; &eacute;</tc_version>\r\n"
+           "  <tc_mutex>VELKOR_TEXT_TEST</tc_mutex>\r\n</config>\r\n")
+    folder.file("text.xml").write_bytes(b"\xfe\xff" + xml.encode("utf-16-be"))
+    write_skin(folder, TITLE)
+    app = h.Velkor(folder)
+    try:
+        state = h.wait_window(TITLE)
+        close_by_click(state)
+        app.wait_exit()
+    finally:
+        app.kill()
+    entries = h.log_entries()
+    launch = [e for e in entries if e.startswith("Launch ")]
+    # The log is written in the ANSI code page, where e-acute is one byte.
+    assert launch and launch[0].endswith(", App Ver=" + VERSION), entries
+
+
+if __name__ == "__main__":
+    sys.exit(h.run_tests([test_utf16be_text_file_with_entities_and_cdata]))
