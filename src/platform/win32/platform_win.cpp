@@ -97,36 +97,6 @@ void CloseFile(File& file) {
   file.impl = nullptr;
 }
 
-bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& out, size_t maxBytes) {
-  out.clear();
-  File f = OpenFile(path, FileMode::ReadExisting);
-  if (!f) return false;
-  uint8_t chunk[65536];
-  bool ok = true;
-  while (out.size() < maxBytes) {
-    size_t want = maxBytes - out.size();
-    if (want > sizeof chunk) want = sizeof chunk;
-    uint32_t got = 0;
-    if (!ReadBytes(f, chunk, static_cast<uint32_t>(want), &got)) {
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    out.insert(out.end(), chunk, chunk + got);
-  }
-  CloseFile(f);
-  if (ok) ::SetLastError(0);
-  return ok;
-}
-
-bool WriteWholeFile(const std::u16string& path, const void* data, size_t size) {
-  File f = OpenFile(path, FileMode::CreateAlways);
-  if (!f) return false;
-  bool ok = WriteBytes(f, data, static_cast<uint32_t>(size));
-  CloseFile(f);
-  return ok;
-}
-
 bool AppendToFile(const std::u16string& path, const void* data, size_t size) {
   HANDLE h = ::CreateFileW(W(path), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
