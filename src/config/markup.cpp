@@ -613,10 +613,6 @@ bool MarkupDoc::NamesMatch(uint32_t index, uint32_t nameOffset, uint32_t nameLen
   return true;
 }
 
-void MarkupDoc::NoteProblem(const std::u16string& message) {
-  Rec(0).levelFlags |= kFlagDocNotWellFormed;
-  if (m_message.empty()) m_message = message;
-}
 
 // Closes an element whose end tag never came: it shrinks to its start tag and its children
 // move out to follow it under its own parent.
@@ -684,16 +680,35 @@ bool MarkupDoc::ParseDocument() {
 
   std::vector<uint32_t> stack;
   stack.reserve(6);
-  auto push = [&stack](uint32_t index) {
+  // How many open elements carry each name: an end tag that matches none is told at once
+  // instead of by walking the whole stack, which on deep nesting would be quadratic.
+  std::unordered_map<std::u16string, uint32_t> openNames;
+  auto nameKey = [this](uint32_t offset, uint32_t count) {
+    std::u16string key = m_text.substr(offset, count);
+    if (m_flags & kDocIgnoreCase)
+      for (char16_t& c : key) c = FoldAscii(c);
+    return key;
+  };
+  auto push = [&](uint32_t index) {
     if (stack.size() == stack.capacity()) stack.reserve(stack.capacity() * 2 + 6);
     stack.push_back(index);
+    uint32_t nameOffset = Rec(index).start + 1;
+    ++openNames[nameKey(nameOffset, NameLength(nameOffset))];
+  };
+  auto pop = [&](size_t newSize) {
+    while (stack.size() > newSize) {
+      uint32_t nameOffset = Rec(stack.back()).start + 1;
+      auto it = openNames.find(nameKey(nameOffset, NameLength(nameOffset)));
+      if (it != openNames.end() && --it->second == 0) openNames.erase(it);
+      stack.pop_back();
+    }
   };
   // Closes stack[from..] as not ended, outermost first, so that each child moves only once.
   auto closeAbove = [&](size_t from) {
     for (size_t k = from; k < stack.size(); ++k)
       if (k > 0) Rec(stack[k - 1]).levelFlags |= kFlagProblemBelow;
     for (size_t k = from; k < stack.size(); ++k) CloseNotEnded(stack[k]);
-    stack.resize(from);
+    pop(from);
   };
 
   uint32_t offset = 0;
@@ -726,35 +741,41 @@ bool MarkupDoc::ParseDocument() {
     } else if (t.kind == kNodeEndTag) {
       uint32_t nameOffset = t.start + 2;
       uint32_t nameLength = NameLength(nameOffset);
-      size_t k = stack.size();
+      size_t k = openNames.count(nameKey(nameOffset, nameLength)) ? stack.size() : 0;
       while (k > 0 && !NamesMatch(stack[k - 1], nameOffset, nameLength)) --k;
-      std::u16string name = m_text.substr(nameOffset, nameLength);
       if (k == 0) {
-        NoteProblem(u"No start tag for end tag '" + name + u"' at offset " + Num(t.start));
+        NoteProblem([&] {
+          return u"No start tag for end tag '" + m_text.substr(nameOffset, nameLength) +
+                 u"' at offset " + Num(t.start);
+        });
       } else {
         uint32_t index = stack[k - 1];
         if (k < stack.size()) {
           uint32_t inner = stack.back();
-          NoteProblem(u"End tag '" + name + u"' at offset " + Num(t.start + 1) +
-                      u" does not match start tag '" + ElementName(inner) + u"' at offset " +
-                      Num(Rec(inner).start));
+          NoteProblem([&] {
+            return u"End tag '" + m_text.substr(nameOffset, nameLength) + u"' at offset " +
+                   Num(t.start + 1) + u" does not match start tag '" + ElementName(inner) +
+                   u"' at offset " + Num(Rec(inner).start);
+          });
           closeAbove(k);
         }
         ElementRecord& rec = Rec(index);
         rec.length = t.start + t.length - rec.start;
         SetTagLengths(index, StartTagLength(index), t.length);
-        stack.pop_back();
+        pop(stack.size() - 1);
       }
     } else if (t.kind == kNodeMalformed) {
-      NoteProblem(t.message);
+      NoteProblem([&] { return t.message; });
       if (!stack.empty()) Rec(stack.back()).levelFlags |= kFlagProblemBelow;
     }
     offset = t.start + t.length;
   }
   if (!stack.empty()) {
     uint32_t inner = stack.back();
-    NoteProblem(u"Element '" + ElementName(inner) + u"' at offset " + Num(Rec(inner).start) +
-                u" not ended");
+    NoteProblem([&] {
+      return u"Element '" + ElementName(inner) + u"' at offset " + Num(Rec(inner).start) +
+             u" not ended";
+    });
     closeAbove(0);
   }
   FixLevels();
@@ -792,36 +813,34 @@ bool MarkupDoc::FindElement(const char16_t* name) {
   if (!name) return false;
   uint32_t index = m_current ? Rec(m_current).nextSibling : Rec(m_parent).firstChild;
   const bool ignoreCase = (m_flags & kDocIgnoreCase) != 0;
+  const size_t size = m_text.size();
   for (; index; index = Rec(index).nextSibling) {
-    uint32_t start = Rec(index).start + 1;
-    uint32_t len = NameLength(start);
-    bool match = true;
+    // One pass over the element's name: it must end exactly where the searched name ends or
+    // reaches one of the characters that may follow a name in a search string.
+    const char16_t* text = m_text.data() + Rec(index).start + 1;
+    const size_t room = size - (Rec(index).start + 1);
     bool exactFromHere = false;
-    uint32_t i = 0;
-    for (; i < len; ++i) {
-      char16_t a = m_text[start + i], b = name[i];
-      if (b == 0) {
-        match = false;
+    size_t i = 0;
+    for (;; ++i) {
+      if (i == room || IsNameEnd(text[i])) {
+        char16_t after = name[i];
+        if (after == 0 || after == u' ' || after == u'=' || after == u'/' || after == u'[' ||
+            after == u']') {
+          m_current = index;
+          m_nodeKind = 1;
+          m_nodeOffset = 0;
+          m_nodeLength = 0;
+          return true;
+        }
         break;
       }
+      char16_t a = text[i], b = name[i];
+      if (b == 0) break;
       if (a == b) {
         if (a >= 128) exactFromHere = true;
         continue;
       }
-      if (!ignoreCase || exactFromHere || FoldAscii(a) != FoldAscii(b)) {
-        match = false;
-        break;
-      }
-    }
-    if (!match) continue;
-    char16_t after = name[len];
-    if (after == 0 || after == u' ' || after == u'=' || after == u'/' || after == u'[' ||
-        after == u']') {
-      m_current = index;
-      m_nodeKind = 1;
-      m_nodeOffset = 0;
-      m_nodeLength = 0;
-      return true;
+      if (!ignoreCase || exactFromHere || FoldAscii(a) != FoldAscii(b)) break;
     }
   }
   return false;

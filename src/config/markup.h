@@ -123,7 +123,13 @@ class MarkupDoc {
   uint32_t NameLength(uint32_t offset) const;  // length of the name after '<' or '</'
   bool NamesMatch(uint32_t index, uint32_t nameOffset, uint32_t nameLength) const;
   void CloseNotEnded(uint32_t index);
-  void NoteProblem(const std::u16string& message);
+  // Marks the document as not well formed; only the first problem's message is kept, so later
+  // messages are not even built.
+  template <typename MakeMessage>
+  void NoteProblem(MakeMessage makeMessage) {
+    Rec(0).levelFlags |= kFlagDocNotWellFormed;
+    if (m_message.empty()) m_message = makeMessage();
+  }
   void FixLevels();
   uint32_t RecordStartingAt(uint32_t offset) const;
 
