@@ -1,0 +1,218 @@
+#include "app/velkorctl.h"
+
+#include <cstring>
+#include <memory>
+
+#include "app/log/log.h"
+#include "config/settings.h"
+#include "config/text_table.h"
+#include "device/apply.h"
+#include "device/usb_driver.h"
+#include "macro/macro_library.h"
+#include "macro/macro_record.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+#include "profile/profile_store.h"
+
+#ifndef _WIN32
+std::vector<std::u16string> VelkorCtlArgs(int argc, char** argv) {
+  std::vector<std::u16string> args;
+  for (int i = 1; i < argc; ++i) args.push_back(u16::FromUtf8(argv[i]));
+  return args;
+}
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "usage: velkorctl <command> [options]\n"
+    "commands:\n"
+    "  list                 the stored profiles: number (* = current), identifier, name\n"
+    "  reports              the reports an apply would send, one per line: command and bytes\n"
+    "  apply                send the profile to the keyboard through Lodrex.dll\n"
+    "options:\n"
+    "  --flags N            tables to write: 1 key matrix, 2 lighting, 4 key colours (default 7)\n"
+    "  --profile ID         the profile with this identifier (hexadecimal; default: the current)\n"
+    "  --appdata DIR        application-data folder (default: local app data and cfg.ini's appdir)\n"
+    "  --help               this text\n"
+    "exit status: 0 done, 1 the apply failed, 2 no keyboard or bad arguments\n";
+
+// Where the reports of `velkorctl reports` go instead of a device.
+std::vector<std::vector<uint8_t>>* g_recorded = nullptr;
+
+uint8_t LODREX_CALL RecordReport(uint32_t, const uint8_t* buffer, uint32_t length) {
+  if (g_recorded) g_recorded->emplace_back(buffer, buffer + length);
+  return 1;
+}
+
+bool ParseNumber(const std::u16string& text, int base, uint32_t& value) {
+  std::string s = u16::ToUtf8(text);
+  if (s.empty()) return false;
+  char* end = nullptr;
+  unsigned long long v = std::strtoull(s.c_str(), &end, base);
+  if (!end || *end || v > 0xFFFFFFFFull || s[0] == '-') return false;
+  value = static_cast<uint32_t>(v);
+  return true;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
+std::u16string DefaultAppDataFolder() {
+  // The same folder start-up prepares for Velkor.exe.
+  std::u16string local;
+  plat::GetKnownFolder(plat::KnownFolder::LocalAppData, local);
+  std::u16string appdir(g_Settings.appdir, u16::BoundedLength(g_Settings.appdir, 30));
+  if (appdir.empty()) appdir = u"Velkor";
+  return u16::Format(u"%s\\%s\\", local.c_str(), appdir.c_str());
+}
+
+struct Options {
+  std::u16string command;
+  uint32_t flags = APPLY_MATRIX | APPLY_LED | APPLY_COLOR;
+  bool haveProfile = false;
+  uint32_t profileId = 0;
+  std::u16string appData;
+};
+
+// Returns an empty string when the arguments are good, else the reason.
+std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::u16string& a = args[i];
+    auto value = [&](std::u16string& v) {
+      if (i + 1 >= args.size()) return false;
+      v = args[++i];
+      return true;
+    };
+    std::u16string v;
+    if (a == u"--help" || a == u"-h" || a == u"/?") {
+      o.command = u"--help";
+      return std::string();
+    } else if (a == u"--flags") {
+      if (!value(v) || !ParseNumber(v, 0, o.flags)) return "--flags needs a number";
+    } else if (a == u"--profile") {
+      if (!value(v) || !ParseNumber(v, 16, o.profileId) || !o.profileId)
+        return "--profile needs a hexadecimal identifier";
+      o.haveProfile = true;
+    } else if (a == u"--appdata") {
+      if (!value(v) || v.empty()) return "--appdata needs a folder";
+      if (v.back() != u'\\' && v.back() != u'/') v += u'\\';
+      o.appData = v;
+    } else if (o.command.empty() && !a.empty() && a[0] != u'-') {
+      o.command = a;
+    } else {
+      return "unknown argument " + u16::ToUtf8(a);
+    }
+  }
+  if (o.command.empty()) return "no command given";
+  if (o.command != u"list" && o.command != u"reports" && o.command != u"apply")
+    return "unknown command " + u16::ToUtf8(o.command);
+  return std::string();
+}
+
+// The profile the main window would select: the stored current one, else the first.
+const PROFILEINFO* CurrentProfile(uint32_t currentId) {
+  const PROFILEINFO* p = FindProfile(currentId);
+  if (!p && !g_ProfileList.empty()) p = g_ProfileList.front().get();
+  return p;
+}
+
+}  // namespace
+
+int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err) {
+  Options o;
+  std::string problem = ParseArgs(args, o);
+  if (!problem.empty()) {
+    std::fprintf(err, "velkorctl: %s (see --help)\n", problem.c_str());
+    return kCtlNoKeyboardOrUsage;
+  }
+  if (o.command == u"--help") {
+    std::fputs(kUsage, out);
+    return kCtlOk;
+  }
+
+  // A console program has nobody to click a box: what the loaders and the apply sequence
+  // would show goes to the error stream instead.
+  plat::TestHooks().messageBox = [err](const std::u16string& text, const std::u16string& title,
+                                       uint32_t flags) {
+    std::fprintf(err, "velkorctl: %s: %s\n", u16::ToUtf8(title).c_str(), u16::ToUtf8(text).c_str());
+    return (flags & 0xF) == plat::kMbYesNo ? plat::kIdYes : plat::kIdOk;
+  };
+
+  std::u16string program = plat::ProgramFolder();
+  LoadTextTable(program + u"text.xml");
+  LoadConfig(program);
+  std::u16string appData = o.appData.empty() ? DefaultAppDataFolder() : o.appData;
+  LoadMacroLibrary(appData, g_Settings.MacroDir != 0);
+  LoadProfileStore(appData);
+  uint32_t currentId = LoadCurrentProfileId(appData);
+  const PROFILEINFO* current = CurrentProfile(currentId);
+
+  if (o.command == u"list") {
+    int n = 1;
+    for (const auto& p : g_ProfileList) {
+      std::u16string name(p->szName, u16::BoundedLength(p->szName, 20));
+      std::fprintf(out, "%d%s\t0x%06X\t%s\n", n++, p.get() == current ? "*" : "",
+                   static_cast<unsigned>(p->dwId & 0xFFFFFF), u16::ToUtf8(name).c_str());
+    }
+    return kCtlOk;
+  }
+
+  const PROFILEINFO* profile = o.haveProfile ? FindProfile(o.profileId) : current;
+  if (!profile) {
+    if (o.haveProfile)
+      std::fprintf(err, "velkorctl: no profile 0x%06X in the store\n", static_cast<unsigned>(o.profileId));
+    else
+      std::fprintf(err, "velkorctl: the store holds no profile\n");
+    return kCtlNoKeyboardOrUsage;
+  }
+
+  CUSBDriver driver;
+  if (o.command == u"reports") {
+    std::vector<std::vector<uint8_t>> reports;
+    g_recorded = &reports;
+    driver.SetFeature = RecordReport;
+    driver.m_hMatrix = 1;
+    driver.m_hLed = 2;
+    driver.m_hColor = 3;
+    driver.m_hMacro = 4;
+    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags);
+    g_recorded = nullptr;
+    driver.m_hMatrix = driver.m_hLed = driver.m_hColor = driver.m_hMacro = 0;
+    for (const auto& r : reports) std::fprintf(out, "%d %s\n", r.empty() ? 0 : r[0], Hex(r).c_str());
+    return ok ? kCtlOk : kCtlApplyFailed;
+  }
+
+  // apply
+  if (!BindDeviceLibrary(&driver, nullptr)) {
+    std::fprintf(err, "velkorctl: Lodrex.dll could not be loaded from the program folder\n");
+    return kCtlNoKeyboardOrUsage;
+  }
+  int status;
+  if (!driver.FindDev()) {
+    std::fprintf(err, "velkorctl: no keyboard found (%s)\n", u16::ToUtf8(DeviceIdText()).c_str());
+    status = kCtlNoKeyboardOrUsage;
+  } else {
+    if (driver.CountDevices() > 1) {
+      std::u16string notice = g_Texts.tc_msg11.empty() ? u"More than one keyboard is attached." : g_Texts.tc_msg11;
+      std::fprintf(err, "velkorctl: %s\n", u16::ToUtf8(notice).c_str());
+    }
+    if (ApplySetting(nullptr, &driver, profile, 0, o.flags)) {
+      status = kCtlOk;
+    } else {
+      std::fprintf(err, "velkorctl: the keyboard did not take the settings (err=%u)\n",
+                   static_cast<unsigned>(plat::LastError()));
+      status = kCtlApplyFailed;
+    }
+  }
+  UnbindDeviceLibrary();
+  return status;
+}

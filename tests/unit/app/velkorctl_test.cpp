@@ -1,0 +1,135 @@
+#include "app/velkorctl.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "macro/macro_record.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+#include "profile/profile_record.h"
+#include "profile/profile_store.h"
+
+namespace {
+
+class VelkorCtlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/velkor-ctl-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    ASSERT_EQ(std::system(("mkdir -p '" + dir_ + "/prog' '" + dir_ + "/data'").c_str()), 0);
+    WriteText("prog/cfg.ini", "[OPT]\r\nVID=0x1a2c\r\nPID=0x0e24\r\nappdir=VelkorTest\r\n");
+    plat::ResetTestHooks();
+    std::string prog = dir_ + "/prog/";
+    plat::TestHooks().programFolder = [prog] { return u16::FromUtf8(prog); };
+    MacroList.RemoveAll();
+
+    std::vector<uint8_t> store(kStoreBytes, 0);
+    AddProfile(store, 0, 0x0A1B2C, u"Game");
+    AddProfile(store, 1, 0x000042, u"Work");
+    WriteBytes("data/pro.dct", store);
+  }
+  void TearDown() override {
+    plat::ResetTestHooks();
+    ClearProfileList();
+    MacroList.RemoveAll();
+    ASSERT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
+  }
+
+  static void AddProfile(std::vector<uint8_t>& store, int slot, uint32_t id, const char16_t* name) {
+    PROFILEINFO p;
+    std::memset(&p, 0, sizeof p);
+    p.dwMagic = kProfileMagic;
+    p.dwId = id;
+    u16::CopyTruncated(p.szName, 20, name);
+    p.nCurLedMode = 2;
+    p.LedParam[2] = LEDPARAM{1, 2, 3, 0, static_cast<uint32_t>(slot), 0};
+    std::memcpy(store.data() + slot * sizeof p, &p, sizeof p);
+  }
+  void WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
+    ASSERT_TRUE(plat::WriteWholeFile(u16::FromUtf8(dir_ + "/" + name), bytes.data(), bytes.size()));
+  }
+  void WriteText(const std::string& name, const std::string& text) {
+    WriteBytes(name, std::vector<uint8_t>(text.begin(), text.end()));
+  }
+
+  int Run(std::vector<std::string> args) {
+    std::vector<std::u16string> wide;
+    for (const std::string& a : args) wide.push_back(u16::FromUtf8(a));
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    int status = VelkorCtlMain(wide, out, err);
+    out_ = Slurp(out);
+    err_ = Slurp(err);
+    return status;
+  }
+  static std::string Slurp(FILE* f) {
+    std::string s;
+    std::rewind(f);
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
+    return s;
+  }
+  std::string Data() { return dir_ + "/data/"; }
+
+  std::string dir_, out_, err_;
+};
+
+TEST_F(VelkorCtlTest, ListMarksTheStoredCurrentProfileOrElseTheFirst) {
+  EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, "1*\t0x0A1B2C\tGame\n2\t0x000042\tWork\n");
+  WriteBytes("data/curid.dct", {0x42, 0, 0, 0});
+  EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, "1\t0x0A1B2C\tGame\n2*\t0x000042\tWork\n");
+}
+
+TEST_F(VelkorCtlTest, ReportsPrintsEveryByteOfEachReport) {
+  EXPECT_EQ(Run({"reports", "--flags", "2", "--profile", "42", "--appdata", Data()}), 0);
+  std::string led = "0a" "02" "02" "01" "03" "02" + std::string(2 * 36, '0') + "\n";
+  EXPECT_EQ(out_, "10 " + led);
+
+  EXPECT_EQ(Run({"reports", "--appdata", Data()}), 0);  // flags 7, mode 2: lighting and matrix
+  ASSERT_EQ(out_.substr(0, 17), "10 0a020101030200");
+  size_t second = out_.find('\n') + 1;
+  EXPECT_EQ(out_.substr(second, 5), "9 090");
+  EXPECT_EQ(out_.size() - second, 3 + 2 * 577 + 1u);
+}
+
+TEST_F(VelkorCtlTest, BadArgumentsAndMissingThingsExitWithTwo) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{}, "no command"},
+      {{"frobnicate"}, "unknown command"},
+      {{"list", "--flags"}, "--flags needs"},
+      {{"reports", "--flags", "x1"}, "--flags needs"},
+      {{"reports", "--profile", "zz"}, "--profile needs"},
+      {{"reports", "--profile", "123456"}, "no profile 0x123456"},
+      {{"apply"}, "Lodrex.dll could not be loaded"},
+  };
+  for (Case& c : cases) {
+    c.args.push_back("--appdata");
+    c.args.push_back(Data());
+    EXPECT_EQ(Run(c.args), 2) << c.reason;
+    EXPECT_NE(err_.find(c.reason), std::string::npos) << err_;
+  }
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_NE(out_.find("usage: velkorctl"), std::string::npos);
+}
+
+TEST_F(VelkorCtlTest, EmptyStoreHasNothingToApply) {
+  WriteBytes("data/pro.dct", std::vector<uint8_t>(10, 0));
+  EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, "");
+  EXPECT_EQ(Run({"reports", "--appdata", Data()}), 2);
+  EXPECT_NE(err_.find("holds no profile"), std::string::npos);
+}
+
+}  // namespace
