@@ -1,0 +1,205 @@
+// The simulated keyboard's DLL, loaded the way the program loads Lodrex.dll (through
+// CUSBDriver), must keep the library's calling contract and log every send on its wire log.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/log/log.h"
+#include "config/layout.h"
+#include "config/settings.h"
+#include "device/apply.h"
+#include "device/usb_driver.h"
+#include "macro/macro_record.h"
+#include "platform/platform.h"
+#include "platform/u16.h"
+
+namespace {
+
+std::wstring W(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+class LodrexSimTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info->name();
+    folder_ = std::wstring(temp) + L"lodrex-sim-" + std::wstring(name.begin(), name.end()) + L"\\";
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    dll_ = folder_ + L"Lodrex.dll";
+    std::u16string built = plat::ProgramFolder() + u"..\\sim\\Lodrex.dll";
+    ASSERT_TRUE(CopyFileW(W(built).c_str(), dll_.c_str(), FALSE)) << "no simulated Lodrex.dll at " << u16::ToUtf8(built);
+    log_ = folder_ + L"wire.log";
+    DeleteFileW(log_.c_str());
+    SetEnvironmentVariableW(L"LODREX_SIM_LOG", log_.c_str());
+    SetEnvironmentVariableW(L"LODREX_SIM_VID", L"0x1A2C");
+    SetEnvironmentVariableW(L"LODREX_SIM_PID", L"0x0E24");
+    for (const wchar_t* v : {L"LODREX_SIM_COUNT", L"LODREX_SIM_FAIL", L"LODREX_SIM_PRODUCT"})
+      SetEnvironmentVariableW(v, nullptr);
+
+    std::memset(&g_Settings, 0, sizeof g_Settings);
+    g_Settings.VID = 0x1A2C;
+    g_Settings.PID = 0x0E24;
+    g_Debug = 1;
+    plat::ResetTestHooks();
+    plat::TestHooks().sleep = [this](uint32_t ms) { slept_ += ms; };
+    plat::TestHooks().debugOutput = [this](const std::u16string& l) { lines_.push_back(u16::ToUtf8(l)); };
+    plat::TestHooks().messageBox = [](const std::u16string&, const std::u16string&, uint32_t) { return 1; };
+  }
+  void TearDown() override {
+    driver_.reset();
+    plat::ResetTestHooks();
+    g_Debug = 0;
+    DeleteFileW(log_.c_str());
+    DeleteFileW(dll_.c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+
+  // Environment first: the library reads it once, when first called.
+  CUSBDriver& Bind() {
+    driver_ = std::make_unique<CUSBDriver>();
+    EXPECT_EQ(BindDeviceLibraryFrom(driver_.get(), nullptr,
+                                    std::u16string(dll_.begin(), dll_.end())), 1);
+    return *driver_;
+  }
+  std::vector<std::string> Wire() {
+    std::vector<std::string> out;
+    std::vector<uint8_t> bytes;
+    plat::ReadWholeFile(std::u16string(log_.begin(), log_.end()), bytes);
+    std::string line;
+    for (uint8_t b : bytes) {
+      if (b == '\n') {
+        out.push_back(line);
+        line.clear();
+      } else {
+        line += static_cast<char>(b);
+      }
+    }
+    return out;
+  }
+  bool Logged(const std::string& text) const {
+    for (const std::string& l : lines_)
+      if (l == text) return true;
+    return false;
+  }
+
+  std::wstring folder_, dll_, log_;
+  std::unique_ptr<CUSBDriver> driver_;
+  uint32_t slept_ = 0;
+  std::vector<std::string> lines_;
+};
+
+TEST_F(LodrexSimTest, OpensFourCollectionsAndCountsKeyboards) {
+  SetEnvironmentVariableW(L"LODREX_SIM_COUNT", L"2");
+  CUSBDriver& d = Bind();
+  EXPECT_NE(d.GetFeature, nullptr);
+  EXPECT_NE(d.GetInputReport, nullptr);
+  ASSERT_EQ(d.FindDev(), 1);
+  std::vector<uint32_t> handles{d.m_hMatrix, d.m_hLed, d.m_hColor, d.m_hMacro};
+  for (size_t i = 0; i < handles.size(); ++i)
+    for (size_t j = i + 1; j < handles.size(); ++j) EXPECT_NE(handles[i], handles[j]);
+  EXPECT_EQ(d.CountDevices(), 2);
+
+  char16_t product[kProductStringUnits];
+  EXPECT_TRUE(d.GetProductString(d.m_hMatrix, product, kProductStringUnits));
+  EXPECT_EQ(std::u16string(product), u"Gaming Mouse");
+
+  // What was written can be read back; the input report carries no key.
+  uint8_t led[42] = {10, 7, 1, 2};
+  ASSERT_TRUE(d.SetFeature(d.m_hLed, led, 42));
+  uint8_t back[42] = {10};
+  ASSERT_TRUE(d.GetFeature(d.m_hLed, back, 42));
+  EXPECT_EQ(std::memcmp(led, back, 42), 0);
+  uint8_t input[5] = {7, 9, 9, 9, 9};
+  ASSERT_TRUE(d.GetInputReport(d.m_hLed, input, 5));
+  EXPECT_EQ(input[1] | input[2] | input[3] | input[4], 0);
+}
+
+TEST_F(LodrexSimTest, NoKeyboardOtherIdentifiersOrProductMeanAbsent) {
+  struct Case {
+    const wchar_t* count;
+    const wchar_t* product;
+    uint16_t pid;
+    int32_t matchStr;
+    int found;
+  } cases[] = {
+      {L"0", nullptr, 0x0E24, 0, 0},
+      {nullptr, nullptr, 0x0E25, 0, 0},
+      {nullptr, L"Other Board", 0x0E24, 1, 0},
+      {nullptr, L"GAMING MOUSE", 0x0E24, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SetEnvironmentVariableW(L"LODREX_SIM_COUNT", c.count);
+    SetEnvironmentVariableW(L"LODREX_SIM_PRODUCT", c.product);
+    g_Settings.PID = c.pid;
+    g_Settings.MatchStr = c.matchStr;
+    CUSBDriver& d = Bind();
+    EXPECT_EQ(d.FindDev(), c.found) << c.pid << " " << c.matchStr;
+    EXPECT_EQ(d.IsOpen(), c.found == 1);
+    driver_.reset();  // unloads the library, so the next case reads the environment again
+  }
+}
+
+TEST_F(LodrexSimTest, WireLogHasOneLinePerSendWithCollectionAndBytes) {
+  CUSBDriver& d = Bind();
+  ASSERT_EQ(d.FindDev(), 1);
+  uint8_t report[kReportBufferBytes] = {};
+  const uint8_t payload[41] = {0x02, 0x01, 0xAB};
+  EXPECT_EQ(SendCommand(10, 41, report, &d, d.m_hLed, payload), 1);
+  // A report the collection does not carry is refused, three times.
+  EXPECT_EQ(SendCommand(9, 41, report, &d, d.m_hLed, payload), 0);
+  EXPECT_EQ(plat::LastError(), static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
+  uint32_t stale = d.m_hColor;
+  d.ClearHandle();
+  EXPECT_EQ(SendCommand(11, 41, report, &d, stale, payload), 0);
+  EXPECT_TRUE(Logged("SendCommand err=6"));
+
+  std::vector<std::string> wire = Wire();
+  ASSERT_EQ(wire.size(), 7u);
+  std::regex line("t=[0-9]+ col=([0-9]+) len=([0-9]+) (ok|fail) ([0-9a-f]*)");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(wire[0], m, line)) << wire[0];
+  EXPECT_EQ(m[1], "42");
+  EXPECT_EQ(m[2], "42");
+  EXPECT_EQ(m[3], "ok");
+  EXPECT_EQ(m[4], "0a" "0201ab" + std::string(2 * 38, '0'));
+  ASSERT_TRUE(std::regex_match(wire[1], m, line));
+  EXPECT_EQ(m[1], "42");
+  EXPECT_EQ(m[3], "fail");
+  ASSERT_TRUE(std::regex_match(wire[4], m, line));
+  EXPECT_EQ(m[1], "0");  // the handle is closed: no collection behind it
+  EXPECT_EQ(m[3], "fail");
+}
+
+TEST_F(LodrexSimTest, InjectedFailuresCostRetriesAndThenStopTheApply) {
+  SetEnvironmentVariableW(L"LODREX_SIM_FAIL", L"10:2,9:*");
+  CUSBDriver& d = Bind();
+  ASSERT_EQ(d.FindDev(), 1);
+  uint8_t report[kReportBufferBytes] = {};
+  uint8_t led[41] = {};
+  EXPECT_EQ(SendCommand(10, 41, report, &d, d.m_hLed, led), 1);
+  EXPECT_EQ(slept_, 400u);
+  EXPECT_FALSE(Logged("SendCommand err=31"));
+
+  auto profile = std::make_unique<PROFILEINFO>();
+  std::memset(profile.get(), 0, sizeof(PROFILEINFO));
+  profile->dwId = 0x42;
+  slept_ = 0;
+  EXPECT_EQ(ApplySetting(nullptr, &d, profile.get(), 0, APPLY_LED | APPLY_MATRIX), 0);
+  EXPECT_TRUE(Logged("SendCommand err=31"));
+  EXPECT_TRUE(Logged("Set mode1 matrix error, err=0x1f"));
+  EXPECT_EQ(slept_, 50u + 600u);
+
+  std::vector<std::string> wire = Wire();
+  ASSERT_EQ(wire.size(), 3u + 1u + 3u);
+  EXPECT_NE(wire[3].find(" col=42 len=42 ok 0a"), std::string::npos);
+  EXPECT_NE(wire[6].find(" col=577 len=577 fail 09"), std::string::npos);
+}
+
+}  // namespace
