@@ -312,7 +312,9 @@ TEST(MarkupCursor, NameMatching) {
     ASSERT_TRUE(p.doc.FindElement(u"r"));
     ASSERT_TRUE(p.doc.EnterElement());
     EXPECT_EQ(c.found, p.doc.FindElement(c.search));
-    if (c.found) EXPECT_EQ(u"v", p.doc.GetElementText());
+    if (c.found) {
+      EXPECT_EQ(u"v", p.doc.GetElementText());
+    }
   }
 }
 
