@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""velkorctl.exe under Wine with the simulated keyboard of the demo program folder: the reports
+an apply sends reach the wire log byte for byte, `reports` prints the same bytes, and the exit
+status tells no keyboard and a refused report apart. Also measures how much time an apply spends
+beyond its fixed pauses."""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
+DIST = os.environ.get("VELKOR_DIST", "")
+
+PROFILE_BYTES = 8856
+STORE_SLOTS = 40
+MACRO_BYTES = 834
+
+# Offsets of the profile record.
+OFF_ID, OFF_NAME, OFF_KEYS = 4, 528, 612
+OFF_LEDMODE, OFF_LEDPARAM, OFF_GROUP, OFF_COLORS, OFF_EXTRA = 5796, 5800, 5920, 5928, 8808
+
+
+def profile(pid, name, mode, group=0, keys=(), led=None, colors=None, extra=b""):
+    rec = bytearray(PROFILE_BYTES)
+    struct.pack_into("<II", rec, 0, 0xFCFB7794, pid)
+    rec[OFF_NAME:OFF_NAME + 2 * len(name)] = name.encode("utf-16-le")
+    for slot, btype, code, macro_id, modifier, vk in keys:
+        o = OFF_KEYS + 36 * slot
+        rec[o:o + 3] = struct.pack("<I", code)[:3]
+        rec[o + 3] = btype
+        struct.pack_into("<I", rec, o + 24, macro_id)
+        rec[o + 28] = modifier
+        rec[o + 29] = vk
+    struct.pack_into("<I", rec, OFF_LEDMODE, mode)
+    if led:
+        speed, direct, light, color, random = led
+        struct.pack_into("<BBBBII", rec, OFF_LEDPARAM + 12 * mode, speed, direct, light, 0, color, random)
+    struct.pack_into("<H", rec, OFF_GROUP, group)
+    for (g, pos), value in (colors or {}).items():
+        struct.pack_into("<I", rec, OFF_COLORS + 4 * (g * 144 + pos), value)
+    rec[OFF_EXTRA:OFF_EXTRA + len(extra)] = extra
+    return bytes(rec)
+
+
+def macro_file(mid, name, loop_mode, loop_count, events):
+    rec = bytearray(MACRO_BYTES)
+    struct.pack_into("<IIIII", rec, 0, 0xFAFB88A0, mid, 0, 1, loop_mode)
+    rec[20:20 + 2 * len(name)] = name.encode("utf-16-le")
+    struct.pack_into("<H", rec, 104, loop_count)
+    for i, (vk, down, delay) in enumerate(events):
+        struct.pack_into("<HHI", rec, 106 + 8 * i, vk, down, delay)
+    return bytes(((b >> 2) | (b << 6)) & 0xFF for b in rec)
+
+
+def layout_positions(cfg_path):
+    """Key slot -> matrix position from the [KEY] section (field 8 of K<n>)."""
+    positions, in_keys = {}, False
+    with open(cfg_path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            line = line.strip()
+            if line.startswith("["):
+                in_keys = line.upper() == "[KEY]"
+                continue
+            m = re.match(r"K(\d+)\s*=\s*(.*)", line, re.I)
+            if in_keys and m:
+                fields = m.group(2).split(",")
+                if len(fields) >= 8 and int(fields[7]) < 144:
+                    positions[len(positions)] = int(fields[7])
+    return positions
+
+
+def win_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\") + "\\"
+
+
+class VelkorCtlTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not DIST or not os.path.isfile(os.path.join(DIST, "demo", "velkorctl.exe")):
+            raise unittest.SkipTest("VELKOR_DIST has no demo/velkorctl.exe")
+        cls.tmp = tempfile.mkdtemp(prefix="velkorctl-e2e-")
+        cls.prog = os.path.join(cls.tmp, "prog")
+        shutil.copytree(os.path.join(DIST, "demo"), cls.prog)
+        cls.data = os.path.join(cls.tmp, "data")
+        os.makedirs(os.path.join(cls.data, "Mac", "Games"))
+        cls.wire = os.path.join(cls.tmp, "wire.log")
+
+        pos = layout_positions(os.path.join(cls.prog, "cfg.ini"))
+        cls.pos = pos
+        # The macro lives in a sub-folder: it must be found although no editor was opened.
+        with open(os.path.join(cls.data, "Mac", "Games", "Combo.mck"), "wb") as f:
+            f.write(macro_file(0x00ABCD, "Combo", 0, 5, [(0x41, 1, 20), (0x41, 0, 0)]))
+        extra = bytes(range(1, 29))
+        alpha = profile(0x0A0B0C, "Alpha", 3, group=1,
+                        keys=[(0, 2, 0, 0, 0x02, 0x41),    # Shift+A
+                              (1, 5, 0, 0x00ABCD, 0, 0),   # the macro
+                              (2, 3, 34, 0, 0, 0)],        # play/pause
+                        led=(4, 1, 3, 5, 0),
+                        colors={(1, pos[0]): 0x0000FF, (1, pos[1]): 0xFFFFFF, (1, 100): 0x00FF00,
+                                (0, 5): 0xFF0000},
+                        extra=extra)
+        beta = profile(0x000101, "Beta", 2, keys=[(3, 2, 0, 0, 0, 0x42)], led=(1, 0, 2, 0, 1))
+        store = alpha + beta + bytes(PROFILE_BYTES * (STORE_SLOTS - 2))
+        with open(os.path.join(cls.data, "pro.dct"), "wb") as f:
+            f.write(store)
+        with open(os.path.join(cls.data, "curid.dct"), "wb") as f:
+            f.write(struct.pack("<I", 0x0A0B0C))
+
+        # What the keyboard must receive for Alpha with flags 7.
+        led = bytes([3, 6, 4, 3, 1]) + bytes(8) + extra
+        colour = bytearray(145)
+        colour[0] = 2
+        colour[1 + pos[0]], colour[1 + pos[1]], colour[1 + 100] = 4, 7, 2
+        bank = bytearray(960)
+        bank[0:6] = bytes([0x02, 0x00, 0x04, 0x80, 0x00, 0x04])
+        words = [0] * 144
+        words[pos[0]] = 0x00040200
+        words[pos[1]] = 0x05010002   # buffer 1, play 5 times
+        words[pos[2]] = 0xCD000001
+        if words[81] != words[86]:
+            if words[86]:
+                words[81] = words[86]
+            else:
+                words[86] = words[81]
+        matrix = b"".join(struct.pack("<I", w) for w in words)
+        cls.expected = [(10, bytes([10]) + led), (11, bytes([11]) + bytes(colour)),
+                        (12, bytes([12]) + bytes(bank)), (9, bytes([9]) + matrix)]
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def run_ctl(self, *args, **sim_env):
+        env = dict(os.environ)
+        env.setdefault("WINEDEBUG", "-all")
+        env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d")
+        for name in ("LODREX_SIM_COUNT", "LODREX_SIM_FAIL", "LODREX_SIM_PRODUCT"):
+            env.pop(name, None)
+        env["LODREX_SIM_LOG"] = "Z:" + self.wire.replace("/", "\\")
+        env.update({k: str(v) for k, v in sim_env.items()})
+        if os.path.exists(self.wire):
+            os.remove(self.wire)
+        p = subprocess.run([WINE, os.path.join(self.prog, "velkorctl.exe")] + list(args)
+                           + ["--appdata", win_path(self.data)],
+                           env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+        return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
+
+    def wire_lines(self):
+        lines = []
+        if os.path.exists(self.wire):
+            with open(self.wire) as f:
+                for line in f:
+                    m = re.fullmatch(r"t=(\d+) col=(\d+) len=(\d+) (ok|fail) ([0-9a-f]*)", line.strip())
+                    self.assertIsNotNone(m, line)
+                    lines.append((int(m.group(1)), int(m.group(2)), int(m.group(3)), m.group(4),
+                                  bytes.fromhex(m.group(5))))
+        return lines
+
+    def test_apply_sends_exactly_the_expected_reports(self):
+        code, out, err = self.run_ctl("apply")
+        self.assertEqual(code, 0, err)
+        wire = self.wire_lines()
+        self.assertEqual([(l[3], l[4]) for l in wire], [("ok", r) for _, r in self.expected])
+        self.assertEqual([l[1] for l in wire], [42, 146, 961, 577])
+
+        # Fixed pauses of a flags-7 apply without a progress window: 50 ms after the lighting
+        # report, 60 ms after the colour report; the rest is overhead.
+        elapsed = wire[-1][0] - wire[0][0]
+        overhead = elapsed - 110
+        print(f"\napply: {elapsed} ms from first to last report, {overhead} ms beyond the pauses",
+              file=sys.stderr)
+        self.assertGreaterEqual(elapsed, 110)
+        self.assertLess(overhead, 100)
+
+    def test_reports_prints_the_same_bytes_without_a_device(self):
+        code, out, err = self.run_ctl("reports", LODREX_SIM_COUNT=0)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.splitlines(), [f"{c} {r.hex()}" for c, r in self.expected])
+        self.assertEqual(self.wire_lines(), [])
+
+        code, out, err = self.run_ctl("reports", "--profile", "0x101", "--flags", "2")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.splitlines(), ["10 0a02000102" + "00" * 37])
+
+    def test_list_shows_the_store_with_the_current_profile(self):
+        code, out, err = self.run_ctl("list")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.splitlines(), ["1*\t0x0A0B0C\tAlpha", "2\t0x000101\tBeta"])
+
+    def test_no_keyboard_exits_with_two(self):
+        code, out, err = self.run_ctl("apply", LODREX_SIM_COUNT=0)
+        self.assertEqual(code, 2)
+        self.assertIn("no keyboard", err)
+        self.assertEqual(len(err.strip().splitlines()), 1, err)
+        self.assertEqual(self.wire_lines(), [])
+
+    def test_refused_report_stops_the_apply_with_one(self):
+        code, out, err = self.run_ctl("apply", LODREX_SIM_FAIL="11:*")
+        self.assertEqual(code, 1)
+        self.assertIn("did not take the settings", err)
+        wire = self.wire_lines()
+        self.assertEqual([(l[4][0], l[3]) for l in wire], [(10, "ok"), (11, "fail"), (11, "fail"), (11, "fail")])
+        # Three attempts 200 ms apart.
+        self.assertGreaterEqual(wire[3][0] - wire[1][0], 400)
+
+    def test_report_failing_twice_is_retried_and_succeeds(self):
+        code, out, err = self.run_ctl("apply", "--flags", "2", LODREX_SIM_FAIL="10:2")
+        self.assertEqual(code, 0, err)
+        wire = self.wire_lines()
+        self.assertEqual([l[3] for l in wire], ["fail", "fail", "ok"])
+        self.assertEqual(wire[2][4], self.expected[0][1])
+        self.assertGreaterEqual(wire[2][0] - wire[0][0], 400)
+
+    def test_bad_arguments_exit_with_two(self):
+        code, out, err = self.run_ctl("apply", "--flags", "seven")
+        self.assertEqual(code, 2)
+        self.assertIn("--flags", err)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
