@@ -266,8 +266,10 @@ void RequestSemaphore::Wake() {
 }
 
 ApplyRequest& TheApplyRequest() {
-  static ApplyRequest request;
-  return request;
+  // Never destroyed: a worker still running at exit must not meet a destroyed std::thread
+  // (which would terminate the process) or a destroyed semaphore.
+  static ApplyRequest* request = new ApplyRequest;
+  return *request;
 }
 
 void RunApplyRequest(ApplyRequest& request) {

@@ -29,8 +29,10 @@ void AutoEvent::Wait() {
 }
 
 ListenerState& Listener() {
-  static ListenerState state;
-  return state;
+  // Never destroyed, for the same reason as the apply worker's block: a listener still
+  // running at exit must not meet a destroyed std::thread.
+  static ListenerState* state = new ListenerState;
+  return *state;
 }
 
 void StartDeviceListener(CUSBDriver* driver) {

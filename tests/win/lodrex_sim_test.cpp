@@ -14,6 +14,7 @@
 #include "config/layout.h"
 #include "config/settings.h"
 #include "device/apply.h"
+#include "device/device_listener.h"
 #include "device/usb_driver.h"
 #include "macro/macro_record.h"
 #include "platform/platform.h"
@@ -200,6 +201,38 @@ TEST_F(LodrexSimTest, InjectedFailuresCostRetriesAndThenStopTheApply) {
   ASSERT_EQ(wire.size(), 3u + 1u + 3u);
   EXPECT_NE(wire[3].find(" col=42 len=42 ok 0a"), std::string::npos);
   EXPECT_NE(wire[6].find(" col=577 len=577 fail 09"), std::string::npos);
+}
+
+TEST_F(LodrexSimTest, ListenerRunsOnlyWithPop) {
+  Bind();
+  EXPECT_FALSE(Listener().thread.joinable());
+  driver_.reset();
+  g_Settings.Pop = 1;
+  Bind();
+  EXPECT_TRUE(Listener().thread.joinable());
+  EXPECT_EQ(UnbindDeviceLibrary(), 1);
+  EXPECT_FALSE(Listener().thread.joinable());
+  EXPECT_TRUE(Logged("Thread Start..."));
+  EXPECT_TRUE(Logged("Thread exit!\n"));
+}
+
+// The HID library on a system without the keyboard: bound like the simulated one, it finds
+// nothing, counts nothing and refuses sends, without crashing.
+TEST(LodrexHidTest, FindsNoKeyboardWhereThereIsNone) {
+  std::memset(&g_Settings, 0, sizeof g_Settings);
+  g_Settings.VID = 0x1209;
+  g_Settings.PID = 0x0001;
+  CUSBDriver driver;
+  ASSERT_EQ(BindDeviceLibraryFrom(&driver, nullptr, plat::ProgramFolder() + u"..\\hid\\Lodrex.dll"), 1);
+  EXPECT_NE(driver.GetFeature, nullptr);
+  EXPECT_NE(driver.GetInputReport, nullptr);
+  EXPECT_EQ(driver.FindDev(), 0);
+  EXPECT_EQ(driver.CountDevices(), 0);
+  uint8_t report[42] = {10};
+  EXPECT_EQ(driver.SetFeature(0, report, 42), 0);
+  char16_t product[8] = {u'x'};
+  EXPECT_EQ(driver.GetProductString(0, product, 8), 0);
+  EXPECT_EQ(product[0], 0);
 }
 
 }  // namespace
