@@ -1,7 +1,13 @@
 #!/bin/bash
 # Starts or ends what the Windows test tiers share: a persistent, primed Wine server and a
 # virtual X display (its number is written to <dir>/xvfb-display for the end-to-end tests).
-dir=${2:-.}
+dir=$(realpath "${2:-.}")
+root=$(dirname "$dir")
+export WINEPREFIX=${WINEPREFIX:-$root/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+export HOME=$root/winehome
+mkdir -p "$HOME/Desktop"
 case "$1" in
   start)
     mkdir -p "$dir"

@@ -18,6 +18,7 @@ TITLE = "Keyboard Driver"
 def wine_env(extra=None):
     env = dict(os.environ)
     env.setdefault("WINEPREFIX", str(BUILD.parent / "wineprefix"))
+    env["HOME"] = str(BUILD.parent / "winehome")
     env.setdefault("WINEDEBUG", "-all")
     env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d")
     display_file = BUILD / "xvfb-display"
