@@ -229,6 +229,8 @@ bool IsDirectory(const std::u16string& path) {
 bool MakeDirectory(const std::u16string& path) {
   if (::mkdir(NativePath(path).c_str(), 0755) != 0) {
     SetFromErrno();
+    // A missing parent folder is a missing path to Windows, not a missing file.
+    if (errno == ENOENT) g_lastError = kErrPathNotFound;
     return false;
   }
   return true;
