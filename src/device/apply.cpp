@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/log/log.h"
 #include "config/layout.h"
@@ -44,6 +46,9 @@ struct ApplyPlan {
   bool colorValid = false;
   uint16_t colorGroup = 0;
   uint8_t color[kColorBlockBytes] = {};
+  // Boxes are shown once the lock is released: a box waiting for the user must not hold up
+  // the user interface's edits.
+  std::vector<std::pair<const char16_t*, const char16_t*>> boxes;  // text, title
   int macroKeys = 0;
   uint8_t bank[kMacroBankBytes] = {};
   uint8_t matrix[kMatrixBytes] = {};
@@ -97,7 +102,16 @@ uint32_t FreeBufferNumber() {
 void BuildMatrixAndBank(const PROFILEINFO& profile, ApplyPlan& plan) {
   uint32_t matrix[kMatrixWords] = {};
   for (const auto& ref : kReferenceWords) matrix[ref.position] = ref.word;
-  KEYINFO_2_Matrix(profile.KeyInfo, matrix);
+  // Keys the keyboard cannot take are left out of the conversion (which would stop on a box for
+  // each) and reported after it; their positions stay 0 all the same.
+  KEYINFO keys[kKeySlots];
+  std::memcpy(keys, profile.KeyInfo, sizeof keys);
+  for (KEYINFO& key : keys) {
+    if (KeyCodeWord(key) == 0 || keyinfo_to_hardware_code(&key) != kInvalidKeyCode) continue;
+    plan.boxes.emplace_back(u"Invaild key code", u"Error");
+    SetKeyCodeWord(key, 0);
+  }
+  KEYINFO_2_Matrix(keys, matrix);
   LogMatrixChanges(matrix);
 
   for (int i = 0; i < kKeySlots; ++i) {
@@ -114,7 +128,7 @@ void BuildMatrixAndBank(const PROFILEINFO& profile, ApplyPlan& plan) {
     // which a stale record may carry and which would put the buffer number on another key.
     int32_t p = DefaultKeyTable[i].nMatrix;
     if (p < 0 || p >= kMatrixWords) {
-      plat::ShowMessageBox(u"Matrix inx warning", u"Warning", plat::kMbOk);
+      plan.boxes.emplace_back(u"Matrix inx warning", u"Warning");
       continue;
     }
     uint32_t n = macro->Macro_Buffer_ID;
@@ -190,6 +204,7 @@ int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t fl
 
   if (flags & APPLY_MATRIX) {
     Post(window, message, 70);
+    for (const auto& box : plan.boxes) plat::ShowMessageBox(box.first, box.second, plat::kMbOk);
     if (plan.macroKeys && !Send(kCmdMacro, kMacroBankBytes, driver, driver->m_hMacro, plan.bank)) {
       LogPrint(u"Set macro buffer error, err=0x%x", plat::LastError());
       if (!goOn) return 0;

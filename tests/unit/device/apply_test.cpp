@@ -1,5 +1,6 @@
 #include "device/apply.h"
 
+#include <future>
 #include <memory>
 
 #include "device/encodings.h"
@@ -70,6 +71,18 @@ class ApplyTest : public DeviceTest {
   }
   int Apply(uint32_t flags, WindowRef window = nullptr) {
     return ApplySetting(window, &driver, profile.get(), WM_PROGRESS_SETPOS, flags);
+  }
+
+  // Boxes must come up with the data lock free, or the user interface would wait on them.
+  void WatchLockDuringBoxes() {
+    plat::TestHooks().messageBox = [this](const std::u16string& text, const std::u16string& title, uint32_t) {
+      bool free = std::async(std::launch::async, [] {
+                    std::unique_lock<std::recursive_mutex> lock(ProfileDataMutex(), std::try_to_lock);
+                    return lock.owns_lock();
+                  }).get();
+      boxes.push_back(u16::ToUtf8(title) + ": " + u16::ToUtf8(text) + (free ? "" : " (locked)"));
+      return plat::kIdOk;
+    };
   }
 
   std::unique_ptr<PROFILEINFO> profile;
@@ -179,6 +192,7 @@ TEST_F(ApplyTest, MoreThanTwentyMacrosLeaveTheRestUncounted) {
 }
 
 TEST_F(ApplyTest, KeyOnDeletedMacroLogsAndSendsZero) {
+  WatchLockDuringBoxes();
   SetMacroKey(12, 0xDEAD);
   SetKey(13, 0x41);
   ASSERT_EQ(Apply(APPLY_MATRIX), 1);
@@ -190,6 +204,7 @@ TEST_F(ApplyTest, KeyOnDeletedMacroLogsAndSendsZero) {
 }
 
 TEST_F(ApplyTest, MacroKeyOutsideTheMatrixWarnsAndIsSkipped) {
+  WatchLockDuringBoxes();
   AddMacro(0x77);
   SetMacroKey(3, 0x77);
   DefaultKeyTable[3].nMatrix = 200;
