@@ -3,11 +3,15 @@
 #include <windowsx.h>
 
 #include "app/startup.h"
+#include "config/key_names.h"
+#include "config/layout.h"
+#include "config/settings.h"
+#include "config/text_table.h"
 
 namespace {
 
-constexpr int kWidth = 960;
-constexpr int kHeight = 560;
+constexpr int kMinWidth = 960;
+constexpr int kMinHeight = 440;
 constexpr int kHeader = 48;
 constexpr COLORREF kBackground = RGB(0x1B, 0x1D, 0x22);
 constexpr COLORREF kHeaderFill = RGB(0x26, 0x29, 0x30);
@@ -31,37 +35,56 @@ void FillRectColor(HDC dc, const RECT& r, COLORREF color) {
   DeleteObject(brush);
 }
 
-void DrawKey(HDC dc, int x, int y, int w, int h, COLORREF fill) {
-  HBRUSH brush = CreateSolidBrush(fill);
-  HPEN pen = CreatePen(PS_SOLID, 1, kKeyEdge);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  RoundRect(dc, x, y, x + w, y + h, 6, 6);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(brush);
-  DeleteObject(pen);
-}
-
-// A stylised keyboard: five rows of keys with the movement keys lit.
-void DrawKeyboard(HDC dc, int left, int top) {
-  const int unit = 38, gap = 4;
-  const double rows[5][15] = {
-      {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 0},
-      {1.5, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1.5, 0},
-      {1.75, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2.25, 0, 0},
-      {2.25, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2.75, 0, 0, 0},
-      {1.25, 1.25, 1.25, 6.25, 1.25, 1.25, 1.25, 1.25, 0, 0, 0, 0, 0, 0, 0},
-  };
-  for (int r = 0; r < 5; ++r) {
-    double x = 0;
-    for (int k = 0; k < 15 && rows[r][k] > 0; ++k) {
-      int w = static_cast<int>(rows[r][k] * unit) - gap;
-      bool lit = (r == 1 && k == 2) || (r == 2 && k >= 1 && k <= 3);
-      DrawKey(dc, left + static_cast<int>(x), top + r * unit, w, unit - gap, lit ? kAccent : kKeyFill);
-      x += rows[r][k] * unit;
+// The keyboard picture from the layout: every key at its rectangle inside rcKB, the polygon key
+// along its outline, labelled with its default function, the movement keys of the first game
+// group lit.
+void DrawLayout(HDC dc) {
+  const RECT32& kb = g_Settings.rcKB;
+  const int polygonSlot = PolygonKeySlot();
+  const HFONT fonts[] = {MakeFont(10, FW_NORMAL), MakeFont(9, FW_NORMAL), MakeFont(8, FW_NORMAL)};
+  HGDIOBJ oldFont = SelectObject(dc, fonts[0]);
+  SetTextColor(dc, kText);
+  for (int slot = 0; slot < g_KeyCount; ++slot) {
+    const KEYINFO& key = DefaultKeyTable[slot];
+    const int m = key.nMatrix;
+    const bool lit = m == 15 || m == 20 || m == 21 || m == 27;
+    HBRUSH brush = CreateSolidBrush(lit ? kAccent : kKeyFill);
+    HPEN pen = CreatePen(PS_SOLID, 1, kKeyEdge);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    RECT label = {kb.left + key.rcKey.left, kb.top + key.rcKey.top, kb.left + key.rcKey.right,
+                  kb.top + key.rcKey.bottom};
+    if (slot == polygonSlot) {
+      POINT pts[kMaxPolygonPoints];
+      int n = 0;
+      for (; n < g_UnRectKey.nPoints && g_UnRectKey.pt[n].x != 0; ++n)
+        pts[n] = POINT{kb.left + g_UnRectKey.pt[n].x, kb.top + g_UnRectKey.pt[n].y};
+      Polygon(dc, pts, n);
+    } else {
+      RoundRect(dc, label.left + 1, label.top + 1, label.right - 1, label.bottom - 1, 5, 5);
     }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+    std::wstring text = Wide(key.bType == 2 ? ShortComboText(key.bModifier, key.bVk, key.bVk2) : KeyFunctionText(key));
+    // Long names wrap onto a second line, and take a smaller size where a word alone is too wide.
+    InflateRect(&label, -2, -2);
+    RECT measured = label;
+    for (HFONT f : fonts) {
+      SelectObject(dc, f);
+      measured = label;
+      DrawTextW(dc, text.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+      if (measured.right - measured.left <= label.right - label.left &&
+          measured.bottom - measured.top <= label.bottom - label.top)
+        break;
+    }
+    int lift = ((label.bottom - label.top) - (measured.bottom - measured.top)) / 2;
+    if (lift > 0) label.top += lift;
+    DrawTextW(dc, text.c_str(), -1, &label, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
+  SelectObject(dc, oldFont);
+  for (HFONT f : fonts) DeleteObject(f);
 }
 
 }  // namespace
@@ -78,10 +101,13 @@ void CProvisionalWnd::RunModal(const std::u16string& title, const std::u16string
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
 
-  int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
-  int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+  // Room for the keyboard picture where the configuration puts it, and a line of text under it.
+  width_ = g_Settings.rcKB.right + 30 > kMinWidth ? g_Settings.rcKB.right + 30 : kMinWidth;
+  height_ = g_Settings.rcKB.bottom + 80 > kMinHeight ? g_Settings.rcKB.bottom + 80 : kMinHeight;
+  int x = (GetSystemMetrics(SM_CXSCREEN) - width_) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - height_) / 2;
   hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, title_.c_str(), WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU,
-                          x, y, kWidth, kHeight, nullptr, nullptr, instance_, this);
+                          x, y, width_, height_, nullptr, nullptr, instance_, this);
   if (!hwnd_) return;
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
@@ -102,7 +128,7 @@ LRESULT CALLBACK CProvisionalWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LP
   return self ? self->Handle(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-RECT CProvisionalWnd::CloseBox() const { return RECT{kWidth - kHeader, 0, kWidth, kHeader}; }
+RECT CProvisionalWnd::CloseBox() const { return RECT{width_ - kHeader, 0, width_, kHeader}; }
 
 LRESULT CProvisionalWnd::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
@@ -205,11 +231,13 @@ void CProvisionalWnd::Paint(HDC dc, const RECT& client) {
   SelectObject(dc, oldPen);
   DeleteObject(pen);
 
-  const int keyboardWidth = 15 * 38;
-  DrawKeyboard(dc, (client.right - keyboardWidth) / 2 + 10, 130);
+  DrawLayout(dc);
 
   SelectObject(dc, bodyFont);
   SetTextColor(dc, kDimText);
+  std::wstring hint = Wide(g_Texts.tc_msg23);
+  RECT hintRect = {g_Settings.rcKB.left, g_Settings.rcKB.bottom + 12, g_Settings.rcKB.right, g_Settings.rcKB.bottom + 36};
+  DrawTextW(dc, hint.c_str(), -1, &hintRect, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
   RECT version = {20, client.bottom - 36, client.right - 20, client.bottom - 12};
   DrawTextW(dc, version_.c_str(), -1, &version, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
 

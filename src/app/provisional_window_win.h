@@ -24,4 +24,6 @@ class CProvisionalWnd {
   std::wstring title_;
   std::wstring version_;
   bool closeHot_ = false;
+  int width_ = 0;
+  int height_ = 0;
 };
