@@ -20,12 +20,7 @@ constexpr size_t kSkinTitleOffset = 192;
 constexpr char16_t kFallbackAppDir[] = u"Velkor";
 
 void PrepareAppDataFolder() {
-  std::u16string local;
-  plat::GetKnownFolder(plat::KnownFolder::LocalAppData, local);
-  std::u16string appdir(g_Settings.appdir, u16::BoundedLength(g_Settings.appdir, 30));
-  if (appdir.empty()) appdir = kFallbackAppDir;
-  g_AppDataFolder = u16::Format(u"%s\\%s\\", local.c_str(), appdir.c_str());
-  if (g_AppDataFolder.size() > 259) g_AppDataFolder.resize(259);
+  g_AppDataFolder = AppDataFolderPath();
   LogPrint(u"Mk AppData=%s", g_AppDataFolder.c_str());
   if (!plat::PathExists(g_AppDataFolder) && !plat::MakeDirectory(g_AppDataFolder))
     LogPrint(u"CreateDirectory err=%d", static_cast<int>(plat::LastError()));
@@ -46,6 +41,16 @@ bool SkinIsOurs() {
 }
 
 }  // namespace
+
+std::u16string AppDataFolderPath() {
+  std::u16string local;
+  plat::GetKnownFolder(plat::KnownFolder::LocalAppData, local);
+  std::u16string appdir(g_Settings.appdir, u16::BoundedLength(g_Settings.appdir, 30));
+  if (appdir.empty()) appdir = kFallbackAppDir;
+  std::u16string path = u16::Format(u"%s\\%s\\", local.c_str(), appdir.c_str());
+  if (path.size() > 259) path.resize(259);
+  return path;
+}
 
 int ClassifyOs(const OsVersion& v) {
   if (v.platformId == 1 && v.major == 4) return v.minor < 90 ? 1 : 2;

@@ -62,3 +62,5 @@ int ClassifyOs(const OsVersion& v);
 bool SkinSignatureMatches(const std::vector<uint8_t>& head, const std::u16string& title,
                           std::u16string& found);
 std::u16string MutexName(const std::u16string& textMutex);
+// "%s\%s\" of the local application-data folder and the configured appdir (cut to 259 units).
+std::u16string AppDataFolderPath();

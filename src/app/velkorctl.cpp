@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/log/log.h"
+#include "app/startup.h"
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "device/apply.h"
@@ -64,15 +65,6 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
     out += kDigits[b & 15];
   }
   return out;
-}
-
-std::u16string DefaultAppDataFolder() {
-  // The same folder start-up prepares for Velkor.exe.
-  std::u16string local;
-  plat::GetKnownFolder(plat::KnownFolder::LocalAppData, local);
-  std::u16string appdir(g_Settings.appdir, u16::BoundedLength(g_Settings.appdir, 30));
-  if (appdir.empty()) appdir = u"Velkor";
-  return u16::Format(u"%s\\%s\\", local.c_str(), appdir.c_str());
 }
 
 struct Options {
@@ -150,7 +142,7 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
   std::u16string program = plat::ProgramFolder();
   LoadTextTable(program + u"text.xml");
   LoadConfig(program);
-  std::u16string appData = o.appData.empty() ? DefaultAppDataFolder() : o.appData;
+  std::u16string appData = o.appData.empty() ? AppDataFolderPath() : o.appData;
   LoadMacroLibrary(appData, g_Settings.MacroDir != 0);
   LoadProfileStore(appData);
   uint32_t currentId = LoadCurrentProfileId(appData);
