@@ -142,8 +142,9 @@ void* FindSymbol(void* library, const char* name);
 void FreeDynamicLibrary(void* library);
 
 // ---------------------------------------------------------------------------------------------
-// Test seam: every hook left empty uses the system. Tests set hooks to run without waiting and
-// to see what was shown; product code never sets them.
+// Overrides: every hook left empty uses the system. Tests set hooks to run without waiting and
+// to see what was shown; the console tool (velkorctl) sends message boxes to stderr through
+// `messageBox`. Velkor.exe sets none.
 struct Hooks {
   std::function<void(uint32_t ms)> sleep;
   std::function<LocalTime()> localTime;
