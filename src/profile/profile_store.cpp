@@ -106,11 +106,11 @@ bool SaveProfileStore(const std::u16string& appDataFolder) {
   int failed = 0;
   uint32_t err = 0;
   if (ReplaceFile(StorePath(appDataFolder, u"pro.dct"), buffer.data(), kStoreBytes, failed, err)) return true;
-  switch (failed) {
-    case 0: LogPrint(u"Save pro: CreateFile err=%d", static_cast<int>(err)); break;
-    case 1: LogPrint(u"Save pro: WriteFile err=%d", static_cast<int>(err)); break;
-    default: LogPrint(u"Save pro: MoveFile err=%d", static_cast<int>(err)); break;
-  }
+  // A temporary file that cannot take pro.dct's place is pro.dct that cannot be created.
+  if (failed == 1)
+    LogPrint(u"Save pro: WriteFile err=%d", static_cast<int>(err));
+  else
+    LogPrint(u"Save pro: CreateFile err=%d", static_cast<int>(err));
   return false;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -152,6 +154,15 @@ TEST_F(StoreFixture, AFailedSaveLeavesThePreviousStoreWhole) {
   log_.clear();
   EXPECT_FALSE(SaveProfileStore(folder_ + u"missing\\"));
   EXPECT_EQ(log_, std::vector<std::u16string>({u"Save pro: CreateFile err=3"}));
+
+  // The complete temporary file cannot take the place of pro.dct (here a folder of that name).
+  std::remove(Path("pro.dct").c_str());
+  ASSERT_EQ(mkdir(Path("pro.dct").c_str(), 0700), 0);
+  log_.clear();
+  EXPECT_FALSE(SaveProfileStore(folder_));
+  EXPECT_EQ(log_, std::vector<std::u16string>({u"Save pro: CreateFile err=5"}));
+  EXPECT_FALSE(plat::PathExists(folder_ + u"pro.dct.tmp"));
+  rmdir(Path("pro.dct").c_str());
 }
 
 TEST_F(StoreFixture, CurrentProfileIdentifier) {
