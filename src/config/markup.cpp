@@ -188,7 +188,8 @@ std::u16string DeclaredEncoding(const std::u16string& sample) {
     if (end == std::u16string::npos) end = sample.size();
     std::vector<Attribute> attrs = ParseAttributes(sample, 5, end);
     const std::u16string* enc = FindAttribute(attrs, u"encoding");
-    return enc ? *enc : std::u16string();
+    if (enc) return *enc;
+    // A declaration without an encoding (an XHTML page, say) still lets the head declare one.
   }
   bool inHtml = false;
   uint32_t offset = 0;
@@ -703,10 +704,12 @@ bool MarkupDoc::ParseDocument() {
       stack.pop_back();
     }
   };
-  // Closes stack[from..] as not ended, outermost first, so that each child moves only once.
+  // Closes stack[from..] as not ended. A problem below climbs one level per element closed,
+  // innermost first; the tree is rebuilt outermost first, so that each child moves only once.
   auto closeAbove = [&](size_t from) {
-    for (size_t k = from; k < stack.size(); ++k)
-      if (k > 0) Rec(stack[k - 1]).levelFlags |= kFlagProblemBelow;
+    for (size_t k = stack.size(); k-- > from;)
+      if (k > 0 && (Rec(stack[k]).levelFlags & kFlagProblemBelow))
+        Rec(stack[k - 1]).levelFlags |= kFlagProblemBelow;
     for (size_t k = from; k < stack.size(); ++k) CloseNotEnded(stack[k]);
     pop(from);
   };

@@ -60,6 +60,12 @@ TEST(MarkupLoad, DecodesEachEncodingAndSaysHow) {
        u"<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=windows-1252\">"
        u"</head><body>\u201c</body></html>",
        u"windows-1252", {}},
+      {"xml declaration without encoding, then html meta",
+       Bytes("<?xml version=\"1.0\"?><html><head><meta http-equiv=\"Content-Type\" "
+             "content=\"text/html; charset=windows-1252\"/></head>\x93</html>"),
+       u"<?xml version=\"1.0\"?><html><head><meta http-equiv=\"Content-Type\" "
+       u"content=\"text/html; charset=windows-1252\"/></head>\u201c</html>",
+       u"windows-1252", {}},
       {"meta after head is not read",
        Bytes("<html><head></head><meta http-equiv=\"Content-Type\" content=\"charset=iso-8859-1\">"
              "\xC3\xA9"),
@@ -202,7 +208,7 @@ TEST(MarkupParse, UnclosedChildIsNotEndedAndItsChildrenMoveOut) {
   EXPECT_EQ(18u, a.length);
   EXPECT_EQ(3u, b.length);  // just its start tag
   EXPECT_TRUE(b.levelFlags & markup::kFlagNotEnded);
-  EXPECT_TRUE(a.levelFlags & markup::kFlagProblemBelow);
+  EXPECT_FALSE(a.levelFlags & markup::kFlagProblemBelow);  // nothing malformed inside b
   EXPECT_TRUE(p[0].levelFlags & markup::kFlagDocNotWellFormed);
   // c follows b under a, one level up
   EXPECT_EQ(0u, b.firstChild);
@@ -213,6 +219,22 @@ TEST(MarkupParse, UnclosedChildIsNotEndedAndItsChildrenMoveOut) {
   EXPECT_EQ(3u, b.prevSibling);  // the last child of a is now c
   EXPECT_EQ(1u, c.levelFlags & markup::kLevelMask);
   EXPECT_FALSE(c.levelFlags & markup::kFlagFirstChild);
+}
+
+TEST(MarkupParse, ProblemFlagClimbsOutOfUnendedElements) {
+  // The malformed "<!x" sits in c; closing c and b as not ended hands its flag up to a, which
+  // its own end tag closes properly, so r stays clean.
+  Parsed p(u"<r><a><b><c><!x></a></r>");
+  EXPECT_EQ(u"Incorrect ! tag at offset 12", p.doc.Error());
+  const markup::ElementRecord &r = p[1], &a = p[2], &b = p[3], &c = p[4];
+  EXPECT_TRUE(c.levelFlags & markup::kFlagProblemBelow);
+  EXPECT_TRUE(b.levelFlags & markup::kFlagProblemBelow);
+  EXPECT_TRUE(a.levelFlags & markup::kFlagProblemBelow);
+  EXPECT_FALSE(r.levelFlags & markup::kFlagProblemBelow);
+  EXPECT_TRUE(c.levelFlags & markup::kFlagNotEnded);
+  EXPECT_FALSE(a.levelFlags & markup::kFlagNotEnded);
+  EXPECT_EQ(2u, c.parent);  // moved out of b, beside it under a
+  EXPECT_EQ(2u, c.levelFlags & markup::kLevelMask);
 }
 
 TEST(MarkupParse, DocumentMessages) {
