@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 #include <utility>
-#include <vector>
 
 #include "app/log/log.h"
 #include "config/layout.h"
@@ -47,8 +46,10 @@ struct ApplyPlan {
   uint16_t colorGroup = 0;
   uint8_t color[kColorBlockBytes] = {};
   // Boxes are shown once the lock is released: a box waiting for the user must not hold up
-  // the user interface's edits.
-  std::vector<std::pair<const char16_t*, const char16_t*>> boxes;  // text, title
+  // the user interface's edits. The conversion's complaints come up before position 70 is
+  // posted, the macro step's after it, as they would if shown where they arise.
+  int invalidKeys = 0;
+  int keysOutsideMatrix = 0;
   int macroKeys = 0;
   uint8_t bank[kMacroBankBytes] = {};
   uint8_t matrix[kMatrixBytes] = {};
@@ -108,7 +109,7 @@ void BuildMatrixAndBank(const PROFILEINFO& profile, ApplyPlan& plan) {
   std::memcpy(keys, profile.KeyInfo, sizeof keys);
   for (KEYINFO& key : keys) {
     if (KeyCodeWord(key) == 0 || keyinfo_to_hardware_code(&key) != kInvalidKeyCode) continue;
-    plan.boxes.emplace_back(u"Invaild key code", u"Error");
+    ++plan.invalidKeys;
     SetKeyCodeWord(key, 0);
   }
   KEYINFO_2_Matrix(keys, matrix);
@@ -128,7 +129,7 @@ void BuildMatrixAndBank(const PROFILEINFO& profile, ApplyPlan& plan) {
     // which a stale record may carry and which would put the buffer number on another key.
     int32_t p = DefaultKeyTable[i].nMatrix;
     if (p < 0 || p >= kMatrixWords) {
-      plan.boxes.emplace_back(u"Matrix inx warning", u"Warning");
+      ++plan.keysOutsideMatrix;
       continue;
     }
     uint32_t n = macro->Macro_Buffer_ID;
@@ -203,8 +204,11 @@ int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t fl
   }
 
   if (flags & APPLY_MATRIX) {
+    for (int i = 0; i < plan.invalidKeys; ++i)
+      plat::ShowMessageBox(u"Invaild key code", u"Error", plat::kMbOk);
     Post(window, message, 70);
-    for (const auto& box : plan.boxes) plat::ShowMessageBox(box.first, box.second, plat::kMbOk);
+    for (int i = 0; i < plan.keysOutsideMatrix; ++i)
+      plat::ShowMessageBox(u"Matrix inx warning", u"Warning", plat::kMbOk);
     if (plan.macroKeys && !Send(kCmdMacro, kMacroBankBytes, driver, driver->m_hMacro, plan.bank)) {
       LogPrint(u"Set macro buffer error, err=0x%x", plat::LastError());
       if (!goOn) return 0;

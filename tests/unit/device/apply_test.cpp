@@ -213,6 +213,25 @@ TEST_F(ApplyTest, MacroKeyOutsideTheMatrixWarnsAndIsSkipped) {
   EXPECT_EQ(fake.Commands(), (std::vector<int>{9}));
 }
 
+TEST_F(ApplyTest, ConversionBoxesComeBeforePositionSeventyAndPositionWarningsAfter) {
+  liveWindow = kProgress;
+  std::vector<std::string> seen;
+  plat::TestHooks().messageBox = [&](const std::u16string& text, const std::u16string& title, uint32_t) {
+    seen.push_back(u16::ToUtf8(title) + ": " + u16::ToUtf8(text));
+    return plat::kIdOk;
+  };
+  oslink::TestHooks().post = [&](WindowRef, uint32_t message, uintptr_t wParam, intptr_t) {
+    if (message == WM_PROGRESS_SETPOS) seen.push_back(std::to_string(wParam));
+  };
+  profile->KeyInfo[2].bType = 7;  // no such key function
+  AddMacro(0x77);
+  SetMacroKey(3, 0x77);
+  DefaultKeyTable[3].nMatrix = 200;
+  ASSERT_EQ(Apply(APPLY_MATRIX, kProgress), 1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"20", "Error: Invaild key code", "70",
+                                            "Warning: Matrix inx warning", "100"}));
+}
+
 TEST_F(ApplyTest, Positions81And86CarryTheSameWord) {
   struct Case {
     uint8_t vk81, vk86;
