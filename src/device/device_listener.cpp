@@ -60,11 +60,9 @@ int DeviceListener(CUSBDriver* driver) {
   ListenerState& l = Listener();
   LogPrint(u"Thread Start...");
   while (!l.stopFlag) {
-    // The pause doubles as the wait for the stop event, so teardown need not sit it out.
-    if (l.stopEvent && l.stopEvent->WaitFor(kListenerPassMs)) {
-      LogPrint(u"hObject[1] is signal");
-      continue;
-    }
+    // The pause doubles as the wait for the stop event, so teardown need not sit it out; the
+    // loop then ends on the stop flag, with nothing logged (no read was cut short).
+    if (l.stopEvent && l.stopEvent->WaitFor(kListenerPassMs)) continue;
     uint32_t handle = l.inputHandle;
     if (!handle || !driver || !driver->GetInputReport) continue;
     uint8_t buffer[kInputReportBytes] = {kInputReportId, 0, 0, 0, 0};

@@ -101,6 +101,9 @@ TEST_F(DeviceChangeTest, ListenerPostsInputReportContentLittleEndian) {
   EXPECT_EQ(got[0].wParam, 0x44332211u);
   EXPECT_FALSE(Listener().thread.joinable());
   EXPECT_EQ(Listener().stopEvent, nullptr);
+  // Stopping during the pause between reads is no pending read ended by the stop event.
+  EXPECT_TRUE(Logged("Thread exit!\n"));
+  EXPECT_FALSE(Logged("hObject[1] is signal"));
 }
 
 }  // namespace
