@@ -1,5 +1,6 @@
 #include "app/velkorctl.h"
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -46,12 +47,19 @@ uint8_t LODREX_CALL RecordReport(uint32_t, const uint8_t* buffer, uint32_t lengt
   return 1;
 }
 
-bool ParseNumber(const std::u16string& text, int base, uint32_t& value) {
+// Decimal, or hexadecimal with 0x; `hex` reads hexadecimal with or without it. A leading zero
+// does not mean octal: "010" is ten.
+bool ParseNumber(const std::u16string& text, bool hex, uint32_t& value) {
   std::string s = u16::ToUtf8(text);
-  if (s.empty()) return false;
+  int base = hex ? 16 : 10;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    s.erase(0, 2);
+    base = 16;
+  }
+  if (s.empty() || !std::isxdigit(static_cast<unsigned char>(s[0]))) return false;
   char* end = nullptr;
   unsigned long long v = std::strtoull(s.c_str(), &end, base);
-  if (!end || *end || v > 0xFFFFFFFFull || s[0] == '-') return false;
+  if (!end || *end || v > 0xFFFFFFFFull) return false;
   value = static_cast<uint32_t>(v);
   return true;
 }
@@ -89,9 +97,9 @@ std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
       o.command = u"--help";
       return std::string();
     } else if (a == u"--flags") {
-      if (!value(v) || !ParseNumber(v, 0, o.flags)) return "--flags needs a number";
+      if (!value(v) || !ParseNumber(v, false, o.flags)) return "--flags needs a number";
     } else if (a == u"--profile") {
-      if (!value(v) || !ParseNumber(v, 16, o.profileId) || !o.profileId)
+      if (!value(v) || !ParseNumber(v, true, o.profileId) || !o.profileId)
         return "--profile needs a hexadecimal identifier";
       o.haveProfile = true;
     } else if (a == u"--appdata") {
@@ -180,7 +188,11 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
     g_recorded = nullptr;
     driver.m_hMatrix = driver.m_hLed = driver.m_hColor = driver.m_hMacro = 0;
     for (const auto& r : reports) std::fprintf(out, "%d %s\n", r.empty() ? 0 : r[0], Hex(r).c_str());
-    return ok ? kCtlOk : kCtlApplyFailed;
+    if (!ok) {
+      std::fprintf(err, "velkorctl: the apply sequence stopped on an error\n");
+      return kCtlApplyFailed;
+    }
+    return kCtlOk;
   }
 
   // apply

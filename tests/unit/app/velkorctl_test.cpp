@@ -101,6 +101,15 @@ TEST_F(VelkorCtlTest, ReportsPrintsEveryByteOfEachReport) {
   EXPECT_EQ(out_.size() - second, 2 + 2 * 577 + 1u);
 }
 
+TEST_F(VelkorCtlTest, FlagsAreDecimalOrHexadecimalNeverOctal) {
+  for (const char* flags : {"2", "0x2", "010", "0x8002"}) {
+    SCOPED_TRACE(flags);
+    EXPECT_EQ(Run({"reports", "--flags", flags, "--profile", "0x42", "--appdata", Data()}), 0);
+    EXPECT_EQ(out_.substr(0, 3), "10 ");
+    EXPECT_EQ(out_.find('\n'), out_.size() - 1);  // the lighting report alone
+  }
+}
+
 TEST_F(VelkorCtlTest, BadArgumentsAndMissingThingsExitWithTwo) {
   struct Case {
     std::vector<std::string> args;
