@@ -67,8 +67,8 @@ enum : uint16_t {
   kMouseCodeLast = kMouseScrollDown,
 };
 
-// Limits shared by recording, editing, the hardware encoder and the apply sequence. They are
-// fixed by the keyboard's firmware, not configurable.
+// Limits shared by recording, editing, the library, the hardware encoder and the apply
+// sequence. Fixed at build time: none of them comes from cfg.ini.
 constexpr int kMacroMaxEvents = 90;           // events stored in one record
 constexpr int kMacroRecordedListUnits = 48;   // size budget of one recording
 constexpr int kMacroEditorShownEvents = 16;   // events shown when a stored macro is opened
