@@ -14,7 +14,9 @@ belongs to two keys (a key holds left <= x < right, top <= y < bottom).
 Matrix position = column * 6 + row, rows 0 (Esc and F keys) to 5 (bottom row), columns 0 to 23.
 
 The main Enter is L-shaped (wide in the Q row, narrower in the A row); the backslash key sits
-left of its lower leg, in the notch of Enter's bounding rectangle.
+left of its lower leg, in the notch of Enter's bounding rectangle. There it stands where ISO boards
+have their extra key (matrix 81), but it keeps the ANSI backslash's position 86 (column 14, row 2):
+an apply gives 81 and 86 the same function, and 81 stays free.
 """
 import sys
 
@@ -135,6 +137,18 @@ def enter_polygon():
     return [(l, t), (r, t), (r, b), (notch, b), (notch, mid), (l, mid), (l, t)]
 
 
+def enter_parts():
+    """The L as two rectangles: the Q-row bar and the A-row leg below its right end."""
+    l, notch, r = px_x(13.5), px_x(13.75), px_x(15)
+    t, mid, b = px_y(ROW_TOP[2]), px_y(ROW_TOP[3]), px_y(ROW_TOP[3] + 1)
+    return [(l, t, r, mid), (notch, mid, r, b)]
+
+
+def hit_areas(key):
+    """The rectangles a click can land in: the polygon's parts for Enter, else the key's rectangle."""
+    return enter_parts() if key.name == "Enter" else [key.rect]
+
+
 def check(keys):
     assert len(keys) == 104, len(keys)
     positions = [k.matrix for k in keys]
@@ -148,13 +162,32 @@ def check(keys):
     by_name = {k.name: k for k in keys}
     for name, pos in fixed.items():
         assert by_name[name].matrix == pos, name
-    # Only Enter's bounding box may overlap another key (the backslash in its notch).
-    for i, a in enumerate(keys):
-        for b in keys[i + 1:]:
-            ax0, ay0, ax1, ay1 = a.rect
-            bx0, by0, bx1, by1 = b.rect
-            if ax0 < bx1 and bx0 < ax1 and ay0 < by1 and by0 < ay1:
-                assert {a.name, b.name} == {"Enter", "\\"}, (a.name, b.name)
+    # Kept for ISO boards: the key beside Enter (an apply mirrors 86 into it) and the key beside
+    # left Shift.
+    assert 81 not in positions and 4 not in positions
+
+    # The polygon is closed, turns at right angles and is boxed by Enter's rectangle.
+    poly = enter_polygon()
+    assert poly[0] == poly[-1] and len(set(poly)) == 6, poly
+    for (x0, y0), (x1, y1) in zip(poly, poly[1:]):
+        assert (x0 == x1) != (y0 == y1), poly
+    xs, ys = [x for x, _ in poly], [y for _, y in poly]
+    assert (min(xs), min(ys), max(xs), max(ys)) == by_name["Enter"].rect
+
+    # No pixel belongs to two keys, and the blocks from the number row down have no holes.
+    owner = [[None] * WIDTH for _ in range(HEIGHT)]
+    for k in keys:
+        for left, top, right, bottom in hit_areas(k):
+            for y in range(top, bottom):
+                row = owner[y]
+                taken = [row[x] for x in range(left, right) if row[x] is not None]
+                assert not taken, (k.name, taken[0])
+                row[left:right] = [k.name] * (right - left)
+    number_row, nav, keypad = px_y(ROW_TOP[1]), (px_x(15.25), px_x(18.25)), (px_x(18.5), WIDTH)
+    for y in range(number_row, HEIGHT):
+        for x0, x1 in [(0, px_x(15)), keypad]:
+            assert None not in owner[y][x0:x1], ("hole", x0, y)
+    assert None not in [owner[y][x] for y in range(number_row, px_y(ROW_TOP[3])) for x in range(*nav)]
 
 
 def unrect_line(keys):

@@ -253,12 +253,26 @@ TEST_F(LayoutFixture, ReferenceKeyboardLoadsCleanly) {
     EXPECT_TRUE(k.rcKey.left >= 0 && k.rcKey.right <= width && k.rcKey.top >= 0 && k.rcKey.bottom <= height);
     EXPECT_EQ(HitTestLayout((k.rcKey.left + k.rcKey.right) / 2, (k.rcKey.top + k.rcKey.bottom) / 2), slot);
   }
-  for (int pos : {20, 15, 21, 27, 87, 86, 101, 106, 107, 113, 136}) EXPECT_NE(slotOfMatrix[pos], -1) << pos;
-  const KEYINFO& lshift = DefaultKeyTable[slotOfMatrix[10]];
-  EXPECT_EQ(lshift.bVk, 0);
-  EXPECT_EQ(lshift.bModifier, 0x02);
-  EXPECT_EQ(DefaultKeyTable[slotOfMatrix[89]].bModifier, 0x10);  // right Ctrl
-  EXPECT_EQ(DefaultKeyTable[slotOfMatrix[20]].bVk, 'W');
+  // Positions the firmware, the default colour groups and the Enter encoding rely on.
+  const struct {
+    int matrix;
+    uint8_t vk, modifier;
+  } fixed[] = {
+      {20, 'W', 0},  {15, 'A', 0},  {21, 'S', 0},  {27, 'D', 0},     {87, 0x0D, 0}, {86, 0xDC, 0},
+      {101, 0x25, 0}, {106, 0x26, 0}, {107, 0x28, 0}, {113, 0x27, 0}, {136, 0x0D, 0},
+      {10, 0, 0x02},  // left Shift
+      {89, 0, 0x10},  // right Ctrl
+  };
+  for (const auto& f : fixed) {
+    ASSERT_NE(slotOfMatrix[f.matrix], -1) << f.matrix;
+    const KEYINFO& k = DefaultKeyTable[slotOfMatrix[f.matrix]];
+    EXPECT_EQ(KeyCodeWord(k), 0x020000A0u) << f.matrix;
+    EXPECT_EQ(k.bVk, f.vk) << f.matrix;
+    EXPECT_EQ(k.bModifier, f.modifier) << f.matrix;
+  }
+  // Kept free for ISO boards; a key at 81 would lose its function whenever an apply mirrors 86.
+  EXPECT_EQ(slotOfMatrix[81], -1);
+  EXPECT_EQ(slotOfMatrix[4], -1);
 
   const int enter = slotOfMatrix[87];
   EXPECT_EQ(PolygonKeySlot(), enter);
