@@ -130,18 +130,17 @@ def build():
     return keys
 
 
-def enter_polygon():
-    """The L: wide in the Q row (13.5..15), narrower in the A row (13.75..15), closed."""
-    l, notch, r = px_x(13.5), px_x(13.75), px_x(15)
-    t, mid, b = px_y(ROW_TOP[2]), px_y(ROW_TOP[3]), px_y(ROW_TOP[3] + 1)
-    return [(l, t), (r, t), (r, b), (notch, b), (notch, mid), (l, mid), (l, t)]
-
-
 def enter_parts():
     """The L as two rectangles: the Q-row bar and the A-row leg below its right end."""
     l, notch, r = px_x(13.5), px_x(13.75), px_x(15)
     t, mid, b = px_y(ROW_TOP[2]), px_y(ROW_TOP[3]), px_y(ROW_TOP[3] + 1)
     return [(l, t, r, mid), (notch, mid, r, b)]
+
+
+def enter_polygon():
+    """The L's outline, closed: wide in the Q row (13.5..15), narrower in the A row (13.75..15)."""
+    (l, t, r, mid), (notch, _, _, b) = enter_parts()
+    return [(l, t), (r, t), (r, b), (notch, b), (notch, mid), (l, mid), (l, t)]
 
 
 def hit_areas(key):
