@@ -1,22 +1,16 @@
 #include "config/layout.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "app/log/log.h"
+#include "cfg_fixture.h"
 #include "config/settings.h"
-#include "platform/platform.h"
 #include "platform/u16.h"
 
 namespace {
-
-using Box = std::pair<std::u16string, std::u16string>;
 
 struct EntryCase {
   std::u16string value;
@@ -80,41 +74,13 @@ TEST(LayoutEntry, FieldsTypesModifiersAndMatrix) {
   }
 }
 
-class LayoutFixture : public ::testing::Test {
+class LayoutFixture : public CfgFolderFixture {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/velkor-layout-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    folder_ = dir;
-    plat::ResetTestHooks();
-    plat::TestHooks().messageBox = [this](const std::u16string& text, const std::u16string& title, uint32_t) {
-      boxes_.emplace_back(text, title);
-      return plat::kIdOk;
-    };
-    plat::TestHooks().debugOutput = [this](const std::u16string& text) { log_.push_back(text); };
-    g_Debug = 1;
-    LogInit();
-  }
-  void TearDown() override {
-    std::remove((folder_ + "/cfg.ini").c_str());
-    std::remove(folder_.c_str());
-    plat::ResetTestHooks();
-    g_Debug = 0;
-    LogInit();
-    ClearLayout();
-  }
   void LoadKeys(const std::string& keySection) {
-    std::string text = "[OPT]\nappdir=x\n[KEY]\n" + keySection;
-    FILE* f = std::fopen((folder_ + "/cfg.ini").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    WriteCfg("[OPT]\nappdir=x\n[KEY]\n" + keySection);
     boxes_.clear();
-    ASSERT_TRUE(LoadConfig(u16::FromUtf8(folder_ + "/")));
+    Load();
   }
-  std::string folder_;
-  std::vector<Box> boxes_;
-  std::vector<std::u16string> log_;
 };
 
 TEST_F(LayoutFixture, SlotsFollowAcceptedEntriesUpToTheFirstGap) {

@@ -1,62 +1,19 @@
 #include "config/settings.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <climits>
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/log/log.h"
 #include "config/layout.h"
-#include "platform/platform.h"
+#include "cfg_fixture.h"
 #include "platform/u16.h"
 
 namespace {
-
-using Box = std::pair<std::u16string, std::u16string>;  // text, title
-
-// A program folder in /tmp holding one cfg.ini, with message boxes and debugger output recorded.
-class ConfigFixture : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char dir[] = "/tmp/velkor-cfg-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    folder_ = dir;
-    plat::ResetTestHooks();
-    plat::TestHooks().messageBox = [this](const std::u16string& text, const std::u16string& title, uint32_t) {
-      boxes_.emplace_back(text, title);
-      return plat::kIdOk;
-    };
-    plat::TestHooks().debugOutput = [this](const std::u16string& text) { log_.push_back(text); };
-    plat::TestHooks().knownFolder = [this](plat::KnownFolder, std::u16string& out) {
-      out = u16::FromUtf8(folder_);
-      return true;
-    };
-  }
-  void TearDown() override {
-    std::remove((folder_ + "/cfg.ini").c_str());
-    std::remove((folder_ + "/Log.txt").c_str());
-    std::remove(folder_.c_str());
-    plat::ResetTestHooks();
-    g_Debug = 0;
-    LogInit();
-  }
-  void WriteCfg(const std::string& text) {
-    FILE* f = std::fopen((folder_ + "/cfg.ini").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
-  void Load() { ASSERT_TRUE(LoadConfig(u16::FromUtf8(folder_ + "/"))); }
-
-  std::string folder_;
-  std::vector<Box> boxes_;
-  std::vector<std::u16string> log_;
-};
 
 struct ListCase {
   std::u16string text;
@@ -104,7 +61,7 @@ struct SettingsCase {
   std::function<void(const Settings&)> check;
 };
 
-TEST_F(ConfigFixture, SettingsValuesDefaultsAndFaults) {
+TEST_F(CfgFolderFixture, SettingsValuesDefaultsAndFaults) {
   const uint8_t kDefaultLed[6] = {2, 4, 0, 4, 0, 0};
   auto ledIs = [](const uint8_t* expected) {
     return [expected](const Settings& s) {
@@ -211,7 +168,7 @@ TEST_F(ConfigFixture, SettingsValuesDefaultsAndFaults) {
 
 // Faults are reported in reading order, and the log is live once Debug has been read, so the
 // polygon's vertices (read much later) reach the debugger output.
-TEST_F(ConfigFixture, ReadsInTableOrderWithTheLogOpenFromDebugOn) {
+TEST_F(CfgFolderFixture, ReadsInTableOrderWithTheLogOpenFromDebugOn) {
   WriteCfg(
       "[OPT]\n"
       "Debug=1\n"
