@@ -235,32 +235,6 @@ Conversion ConversionFor(const std::u16string& name) {
   return Conversion::None;
 }
 
-bool IsValidUtf8(const uint8_t* p, size_t n) {
-  size_t i = 0;
-  while (i < n) {
-    uint8_t c = p[i];
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len;
-    uint32_t cp;
-    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; }
-    else return false;
-    if (n - i < len) return false;
-    for (size_t k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += len;
-  }
-  return true;
-}
-
 // windows-1252 differs from ISO-8859-1 only in 0x80-0x9F; the five undefined bytes keep their
 // ISO-8859-1 value.
 const char16_t kCp1252High[32] = {
@@ -503,7 +477,7 @@ bool MarkupDoc::LoadBytes(const void* data, size_t size) {
     if (conv == Conversion::None) {
       // Nothing usable declared: UTF-8 when the bytes are valid UTF-8, else the Western code
       // page. A declared name we cannot convert stays in the diagnostics.
-      if (IsValidUtf8(body, bodySize)) {
+      if (u16::IsValidUtf8(body, bodySize)) {
         conv = Conversion::Utf8;
         if (m_encoding.empty()) m_encoding = u"UTF-8";
         extra += u"(used UTF-8 detection) ";

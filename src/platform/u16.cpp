@@ -211,26 +211,44 @@ std::u16string Format(const char16_t* format, ...) {
   return s;
 }
 
+namespace {
+
+// Decodes one UTF-8 sequence at p[0..n); false for an invalid, overlong, surrogate or truncated one.
+bool DecodeUtf8(const unsigned char* p, size_t n, size_t& len, uint32_t& cp) {
+  unsigned c = p[0];
+  if (c < 0x80) { cp = c; len = 1; return true; }
+  if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+  else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+  else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
+  else return false;
+  if (n < len) return false;
+  for (size_t k = 1; k < len; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return false;
+    cp = (cp << 6) | (p[k] & 0x3F);
+  }
+  static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+  return cp >= kMin[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+}
+
+}  // namespace
+
+bool IsValidUtf8(const void* data, size_t size) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (size_t i = 0, len = 0; i < size; i += len) {
+    uint32_t cp;
+    if (!DecodeUtf8(p + i, size - i, len, cp)) return false;
+  }
+  return true;
+}
+
 std::u16string FromUtf8(const std::string& text) {
   std::u16string out;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   size_t i = 0, n = text.size();
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
   while (i < n) {
-    unsigned c = byte(i);
-    uint32_t cp;
     size_t len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
-    else { out += u'\uFFFD'; ++i; continue; }
-    bool ok = i + len <= n;
-    for (size_t k = 1; ok && k < len; ++k) {
-      if ((byte(i + k) & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    static const uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    uint32_t cp;
+    if (!DecodeUtf8(p + i, n - i, len, cp)) {
       out += u'\uFFFD';
       ++i;
       continue;

@@ -16,6 +16,7 @@ std::u16string Format(const char16_t* format, ...);
 std::u16string VFormat(const char16_t* format, va_list args);
 
 std::u16string FromUtf8(const std::string& text);  // invalid bytes become U+FFFD
+bool IsValidUtf8(const void* data, size_t size);   // no invalid, overlong or surrogate sequence
 std::string ToUtf8(const std::u16string& text);     // lone surrogates become U+FFFD
 std::u16string FromAscii(const char* text);
 
