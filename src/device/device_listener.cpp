@@ -22,12 +22,6 @@ bool AutoEvent::WaitFor(uint32_t ms) {
   return true;
 }
 
-void AutoEvent::Wait() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  cv_.wait(lock, [this] { return signalled_; });
-  signalled_ = false;
-}
-
 ListenerState& Listener() {
   // Never destroyed, for the same reason as the apply worker's block: a listener still
   // running at exit must not meet a destroyed std::thread.
@@ -39,7 +33,6 @@ void StartDeviceListener(CUSBDriver* driver) {
   ListenerState& l = Listener();
   if (l.thread.joinable()) return;
   l.stopFlag = 0;
-  l.readDone = new AutoEvent;
   l.stopEvent = new AutoEvent;
   l.thread = std::thread([driver] { DeviceListener(driver); });
 }
@@ -52,8 +45,6 @@ void StopDeviceListener() {
   if (l.thread.joinable()) l.thread.join();
   delete l.stopEvent;
   l.stopEvent = nullptr;
-  delete l.readDone;
-  l.readDone = nullptr;
 }
 
 int DeviceListener(CUSBDriver* driver) {

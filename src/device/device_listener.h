@@ -27,7 +27,6 @@ class AutoEvent {
   void Set();
   // True when the event was signalled within `ms` (and resets it).
   bool WaitFor(uint32_t ms);
-  void Wait();
 
  private:
   std::mutex mutex_;
@@ -39,7 +38,8 @@ struct ListenerState {
   WindowRef mainWindow = nullptr;
   std::atomic<uint32_t> inputHandle{0};  // nothing opens it yet: the listener idles
   std::atomic<uint32_t> stopFlag{0};
-  AutoEvent* readDone = nullptr;         // both exist only while the listener runs
+  // Reads are synchronous (GetInputReport), so no read-completion event is needed; the stop
+  // event exists only while the listener runs.
   AutoEvent* stopEvent = nullptr;
   std::thread thread;
 };
