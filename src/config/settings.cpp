@@ -15,7 +15,6 @@ namespace {
 constexpr char16_t kSection[] = u"OPT";
 constexpr size_t kListUnits = 512;  // number lists use at most 511 units
 constexpr size_t kRectUnits = 50;
-constexpr uint8_t kDefaultLedParam[6] = {2, 4, 0, 4, 0, 0};
 constexpr uint32_t kRed = 0x000000FF;
 constexpr int kMaxUnRectNumbers = 50;
 

@@ -50,6 +50,10 @@ struct Settings {
 
 extern Settings g_Settings;
 
+// LEDParam when cfg.ini has none (or a faulty one): mode 2, speed 4, direction 0, brightness 4,
+// colour 0, random colour off.
+constexpr uint8_t kDefaultLedParam[6] = {2, 4, 0, 4, 0, 0};
+
 // Clears the settings block and the layout, reads "<programFolder>cfg.ini" ([OPT] keys, then
 // the [KEY] layout) and sets up the log as soon as Debug is known. Faults are shown in plain
 // message boxes and loading goes on with defaults, so it always succeeds.

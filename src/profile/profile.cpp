@@ -36,7 +36,6 @@ uint32_t IdNow() {
   return ProfileIdFromTime(t.hour, t.minute, t.second, t.milliseconds);
 }
 
-constexpr uint8_t kDefaultLedParam[6] = {2, 4, 0, 4, 0, 0};
 constexpr uint8_t kSpareByte2[4] = {0x2D, 0x2E, 0x25, 0x27};
 constexpr uint32_t kRed = 0xFF;
 
