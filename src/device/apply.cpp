@@ -184,7 +184,6 @@ int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t fl
 
   if (flags & APPLY_LED) {
     if (plan.ledValid) {
-      if (g_Debug) LogHexDump(plan.led, kLedBlockBytes, 32, u"LED(Save): ");
       if (!Send(kCmdLed, kLedBlockBytes, driver, driver->m_hLed, plan.led)) {
         LogPrint(u"Set general data error, err=0x%x", plat::LastError());
         if (!goOn) return 0;
@@ -236,7 +235,12 @@ int Prepare(WindowRef& progressWindow, CUSBDriver* driver, const PROFILEINFO* pr
     progressWindow = nullptr;
   }
   if (flags & (APPLY_LED | APPLY_COLOR)) DumpProfileSettings(profile);
-  if (flags & APPLY_LED) BuildLedBlock(*profile, plan);
+  if (flags & APPLY_LED) {
+    BuildLedBlock(*profile, plan);
+    // Dumped here, ahead of the colour and matrix lines, so that the log of a run that goes
+    // through reads in the order the tables are sent.
+    if (plan.ledValid && g_Debug) LogHexDump(plan.led, kLedBlockBytes, 32, u"LED(Save): ");
+  }
   if ((flags & APPLY_COLOR) && (profile->nCurLedMode & 0xFF) == kLedModeColorPerKey) {
     plan.colorWanted = true;
     BuildColorBlock(*profile, plan);

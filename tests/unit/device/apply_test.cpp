@@ -232,6 +232,26 @@ TEST_F(ApplyTest, ConversionBoxesComeBeforePositionSeventyAndPositionWarningsAft
                                             "Warning: Matrix inx warning", "100"}));
 }
 
+TEST_F(ApplyTest, LogOfAFullRunFollowsTheOrderOfTheTables) {
+  profile->nCurLedMode = 3;
+  profile->LedParam[3] = LEDPARAM{1, 1, 1, 0, 0, 0};
+  profile->dwKeyColor[0][4] = 0x0000FF;
+  AddMacro(0x31);
+  SetMacroKey(8, 0x31);
+  ASSERT_EQ(Apply(7), 1);
+  EXPECT_EQ(fake.Commands(), (std::vector<int>{10, 11, 12, 9}));
+  auto first = [&](const std::string& start) {
+    for (size_t i = 0; i < log.size(); ++i)
+      if (log[i].compare(0, start.size(), start) == 0) return static_cast<int>(i);
+    return -1;
+  };
+  std::vector<int> at = {first("LED(Save): "), first("Key[004]= Color(4)"),
+                         first("Key[0][8] Set To Macro 0x00000031"), first("Macro: "),
+                         first("-------After convert over--------")};
+  for (size_t i = 0; i < at.size(); ++i) EXPECT_GE(at[i], 0) << i;
+  EXPECT_TRUE(std::is_sorted(at.begin(), at.end()));
+}
+
 TEST_F(ApplyTest, Positions81And86CarryTheSameWord) {
   struct Case {
     uint8_t vk81, vk86;
