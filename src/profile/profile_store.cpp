@@ -51,8 +51,7 @@ bool ReplaceFile(const std::u16string& path, const void* data, uint32_t size, in
   return true;
 }
 
-}  // namespace
-
+// The used slots (dwId not 0) of a store image, in slot order; one without memory is skipped.
 void AppendStoreRecords(const uint8_t* bytes, size_t size, ProfileList& out) {
   for (size_t offset = 0; offset + kRecordBytes <= size && offset < kStoreBytes; offset += kRecordBytes) {
     if (SlotId(bytes + offset) == 0) continue;
@@ -62,6 +61,8 @@ void AppendStoreRecords(const uint8_t* bytes, size_t size, ProfileList& out) {
     out.push_back(std::move(record));
   }
 }
+
+}  // namespace
 
 void ClearProfileList() {
   g_pCurProfile = nullptr;

@@ -40,7 +40,3 @@ PROFILEINFO* FindProfile(uint32_t id);
 bool ProfileListHasId(uint32_t id);
 // Frees every record and clears the current profile.
 void ClearProfileList();
-
-// Decodes the bytes of a store into records (used slots, in order); shared by the loader and
-// anything that reads a store image.
-void AppendStoreRecords(const uint8_t* bytes, size_t size, ProfileList& out);
