@@ -101,8 +101,12 @@ TEST_F(LayoutFixture, SlotsFollowAcceptedEntriesUpToTheFirstGap) {
   const std::vector<Box> expected = {{u"Wrong matrix index value!", u"Warning"}, {u"Data parse error!", u"Error"}};
   EXPECT_EQ(boxes_, expected);
 
+  // An empty K1 ends the list; the keys of the previous load must not linger, since new
+  // profiles copy all 144 entries.
   LoadKeys("K1=\nK2=0,0,1,1,2,41,0,1\n");
   EXPECT_EQ(g_KeyCount, 0);
+  EXPECT_EQ(KeyCodeWord(DefaultKeyTable[0]), 0u);
+  EXPECT_EQ(DefaultKeyTable[2].rcKey.left, 0);
 }
 
 TEST_F(LayoutFixture, StopsAfter144AcceptedKeys) {
