@@ -72,16 +72,6 @@ Token Incorrect(uint32_t start, const char16_t* what) {
   return Malformed(start, 1, std::u16string(u"Incorrect ") + what + u" at offset " + Num(start));
 }
 
-void AppendCodePoint(std::u16string& out, uint32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
-  }
-}
-
 // The value of a reference name after '&' (already folded to lower case), 0 when it names
 // nothing.
 uint32_t ReferenceValue(const char16_t* name, size_t length) {
@@ -363,7 +353,7 @@ std::u16string DecodeEntities(const char16_t* text, size_t length) {
       ++i;
       continue;
     }
-    AppendCodePoint(out, value);
+    u16::AppendCodePoint(out, value);
     i += len + 2;
   }
   return out;

@@ -232,6 +232,16 @@ bool DecodeUtf8(const unsigned char* p, size_t n, size_t& len, uint32_t& cp) {
 
 }  // namespace
 
+void AppendCodePoint(std::u16string& out, uint32_t cp) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (cp >> 10));
+    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(cp);
+  }
+}
+
 bool IsValidUtf8(const void* data, size_t size) {
   const auto* p = static_cast<const unsigned char*>(data);
   for (size_t i = 0, len = 0; i < size; i += len) {
@@ -253,13 +263,7 @@ std::u16string FromUtf8(const std::string& text) {
       ++i;
       continue;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
+    AppendCodePoint(out, cp);
     i += len;
   }
   return out;

@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace u16 {
@@ -16,7 +17,9 @@ std::u16string Format(const char16_t* format, ...);
 std::u16string VFormat(const char16_t* format, va_list args);
 
 std::u16string FromUtf8(const std::string& text);  // invalid bytes become U+FFFD
-bool IsValidUtf8(const void* data, size_t size);   // no invalid, overlong or surrogate sequence
+bool IsValidUtf8(const void* data, size_t size);     // no invalid, overlong or surrogate sequence
+// Appends a code point (at most 0x10FFFF), as a surrogate pair above the basic plane.
+void AppendCodePoint(std::u16string& out, uint32_t cp);
 std::string ToUtf8(const std::u16string& text);     // lone surrogates become U+FFFD
 std::u16string FromAscii(const char* text);
 
