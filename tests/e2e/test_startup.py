@@ -81,6 +81,7 @@ def test_second_copy_brings_the_first_forward():
         second = h.Velkor(first_folder)
         second.wait_exit(timeout=20)
         took = time.monotonic() - started
+        print(f"second copy ended after {took:.1f}s")
         assert took < 10, f"the second copy took {took:.1f}s to end"
         restored = h.wait_until(lambda: (lambda s: s if s["iconic"] == 0 and s["visible"] == 1 else None)(
             h.window_state()), 10, "the first window to come back")
