@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/log/log.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "unit/temp_folder.h"
 
 namespace {
 
@@ -52,21 +52,18 @@ class FakeHost : public StartupHost {
 
 class StartupTest : public ::testing::Test {
  protected:
-  std::string root;
+  TempFolder root{"velkor-startup"};
   std::vector<std::string> log;
   std::vector<std::string> boxes;
 
   void SetUp() override {
-    char tmpl[] = "/tmp/velkor-startup-XXXXXX";
-    root = mkdtemp(tmpl);
-    Mkdir("/program");
-    Mkdir("/program/skins");
-    Mkdir("/local");
+    root.MakeFolder("program/skins");
+    root.MakeFolder("local");
     plat::ResetTestHooks();
     auto& hooks = plat::TestHooks();
-    hooks.programFolder = [this] { return u16::FromUtf8(root + "/program/"); };
+    hooks.programFolder = [this] { return root.U16Path("program/"); };
     hooks.knownFolder = [this](plat::KnownFolder which, std::u16string& out) {
-      out = u16::FromUtf8(root + (which == plat::KnownFolder::Desktop ? "/desktop" : "/local"));
+      out = root.U16Path(which == plat::KnownFolder::Desktop ? "desktop" : "local");
       return true;
     };
     hooks.debugOutput = [this](const std::u16string& text) { log.push_back(Narrow(text)); };
@@ -74,33 +71,28 @@ class StartupTest : public ::testing::Test {
       boxes.push_back(Narrow(title) + ": " + Narrow(text));
       return plat::kIdOk;
     };
-    Write("/program/cfg.ini", "[OPT]\nDebug=1\nappdir=Velkor\n");
+    root.WriteText("program/cfg.ini", "[OPT]\nDebug=1\nappdir=Velkor\n");
     WriteTexts("Keyboard Driver", "V9.8", "TEST_MUTEX");
     WriteSkin(u"Keyboard Driver", 520);
   }
   void TearDown() override {
     plat::ResetTestHooks();
     g_Debug = 0;
-    std::string cmd = "rm -rf '" + root + "'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
   }
 
-  void Mkdir(const std::string& rel) { plat::MakeDirectory(u16::FromUtf8(root + rel)); }
-  void Write(const std::string& rel, const std::string& bytes) {
-    std::ofstream(root + rel, std::ios::binary) << bytes;
-  }
   void WriteTexts(const std::string& title, const std::string& version, const std::string& mutex) {
-    Write("/program/text.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config><tc_title>" + title +
-                                   "</tc_title><tc_mutex>" + mutex + "</tc_mutex><tc_version>" + version +
-                                   "</tc_version></config>\n");
+    root.WriteText("program/text.xml",
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config><tc_title>" + title +
+                       "</tc_title><tc_mutex>" + mutex + "</tc_mutex><tc_version>" + version +
+                       "</tc_version></config>\n");
   }
   void WriteSkin(const std::u16string& text, size_t size) {
-    std::string bytes(size, '\0');
+    std::vector<uint8_t> bytes(size, 0);
     for (size_t i = 0; i < text.size() && 192 + 2 * i + 1 < size; ++i) {
-      bytes[192 + 2 * i] = static_cast<char>(text[i] & 0xFF);
-      bytes[192 + 2 * i + 1] = static_cast<char>(text[i] >> 8);
+      bytes[192 + 2 * i] = static_cast<uint8_t>(text[i] & 0xFF);
+      bytes[192 + 2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
     }
-    Write("/program/skins/mak.skn", bytes);
+    root.Write("program/skins/mak.skn", bytes);
   }
   std::vector<std::string> Run(FakeHost& host) {
     CVelkorApp app(host);
@@ -126,10 +118,10 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndLogsLaunchAndExit) {
   EXPECT_EQ(log[0], std::string(50, '-'));
   EXPECT_EQ(log[1].rfind("Launch ", 0), 0u);
   EXPECT_NE(log[1].find("H, App Ver=V9.8"), std::string::npos);
-  EXPECT_TRUE(Logged("Mk AppData=" + root + "/local\\Velkor\\"));
+  EXPECT_TRUE(Logged("Mk AppData=" + root.Path() + "/local\\Velkor\\"));
   EXPECT_EQ(log.back(), "Driver exit");
-  EXPECT_TRUE(plat::IsDirectory(u16::FromUtf8(root + "/local/Velkor")));
-  EXPECT_EQ(g_AppDataFolder, u16::FromUtf8(root + "/local\\Velkor\\"));
+  EXPECT_TRUE(plat::IsDirectory(root.U16Path("local/Velkor")));
+  EXPECT_EQ(g_AppDataFolder, root.U16Path("local\\Velkor\\"));
   EXPECT_TRUE(boxes.empty());
 }
 
@@ -151,7 +143,7 @@ TEST_F(StartupTest, SkinSignatureDecidesWhetherTheProgramRuns) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     log.clear();
-    std::remove((root + "/program/skins/mak.skn").c_str());
+    std::remove(root.Path("program/skins/mak.skn").c_str());
     if (c.size) WriteSkin(c.text, c.size);
     FakeHost host;
     std::vector<std::string> calls = Run(host);
@@ -176,7 +168,7 @@ TEST_F(StartupTest, SecondCopySignalsTheFirstAndEnds) {
 }
 
 TEST_F(StartupTest, MissingTextsGiveTheBuiltInMutexNameAndAnEmptyTitlePasses) {
-  std::remove((root + "/program/text.xml").c_str());
+  std::remove(root.Path("program/text.xml").c_str());
   WriteSkin(u"Anything at all", 520);
   FakeHost host;
   std::vector<std::string> calls = Run(host);
@@ -186,7 +178,7 @@ TEST_F(StartupTest, MissingTextsGiveTheBuiltInMutexNameAndAnEmptyTitlePasses) {
 
 TEST_F(StartupTest, AppDataFolderThatCannotBeMadeIsLoggedAndStartUpGoesOn) {
   plat::TestHooks().knownFolder = [this](plat::KnownFolder, std::u16string& out) {
-    out = u16::FromUtf8(root + "/no/such/place");
+    out = root.U16Path("no/such/place");
     return true;
   };
   FakeHost host;

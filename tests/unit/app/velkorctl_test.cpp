@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,32 +12,27 @@
 #include "platform/u16.h"
 #include "profile/profile_record.h"
 #include "profile/profile_store.h"
+#include "unit/temp_folder.h"
 
 namespace {
 
 class VelkorCtlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/velkor-ctl-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(std::system(("mkdir -p '" + dir_ + "/prog' '" + dir_ + "/data'").c_str()), 0);
-    WriteText("prog/cfg.ini", "[OPT]\r\nVID=0x1a2c\r\nPID=0x0e24\r\nappdir=VelkorTest\r\n");
+    tmp_.WriteText("prog/cfg.ini", "[OPT]\r\nVID=0x1a2c\r\nPID=0x0e24\r\nappdir=VelkorTest\r\n");
     plat::ResetTestHooks();
-    std::string prog = dir_ + "/prog/";
-    plat::TestHooks().programFolder = [prog] { return u16::FromUtf8(prog); };
+    plat::TestHooks().programFolder = [this] { return tmp_.U16Path("prog/"); };
     MacroList.RemoveAll();
 
     std::vector<uint8_t> store(kStoreBytes, 0);
     AddProfile(store, 0, 0x0A1B2C, u"Game");
     AddProfile(store, 1, 0x000042, u"Work");
-    WriteBytes("data/pro.dct", store);
+    tmp_.Write("data/pro.dct", store);
   }
   void TearDown() override {
     plat::ResetTestHooks();
     ClearProfileList();
     MacroList.RemoveAll();
-    ASSERT_EQ(std::system(("rm -rf '" + dir_ + "'").c_str()), 0);
   }
 
   static void AddProfile(std::vector<uint8_t>& store, int slot, uint32_t id, const char16_t* name) {
@@ -49,12 +44,6 @@ class VelkorCtlTest : public ::testing::Test {
     p.nCurLedMode = 2;
     p.LedParam[2] = LEDPARAM{1, 2, 3, 0, static_cast<uint32_t>(slot), 0};
     std::memcpy(store.data() + slot * sizeof p, &p, sizeof p);
-  }
-  void WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-    ASSERT_TRUE(plat::WriteWholeFile(u16::FromUtf8(dir_ + "/" + name), bytes.data(), bytes.size()));
-  }
-  void WriteText(const std::string& name, const std::string& text) {
-    WriteBytes(name, std::vector<uint8_t>(text.begin(), text.end()));
   }
 
   int Run(std::vector<std::string> args) {
@@ -76,15 +65,16 @@ class VelkorCtlTest : public ::testing::Test {
     std::fclose(f);
     return s;
   }
-  std::string Data() { return dir_ + "/data/"; }
+  std::string Data() { return tmp_.Path("data/"); }
 
-  std::string dir_, out_, err_;
+  TempFolder tmp_{"velkor-ctl"};
+  std::string out_, err_;
 };
 
 TEST_F(VelkorCtlTest, ListMarksTheStoredCurrentProfileOrElseTheFirst) {
   EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
   EXPECT_EQ(out_, "1*\t0x0A1B2C\tGame\n2\t0x000042\tWork\n");
-  WriteBytes("data/curid.dct", {0x42, 0, 0, 0});
+  tmp_.Write("data/curid.dct", {0x42, 0, 0, 0});
   EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
   EXPECT_EQ(out_, "1\t0x0A1B2C\tGame\n2*\t0x000042\tWork\n");
 }
@@ -134,7 +124,7 @@ TEST_F(VelkorCtlTest, BadArgumentsAndMissingThingsExitWithTwo) {
 }
 
 TEST_F(VelkorCtlTest, EmptyStoreHasNothingToApply) {
-  WriteBytes("data/pro.dct", std::vector<uint8_t>(10, 0));
+  tmp_.Write("data/pro.dct", std::vector<uint8_t>(10, 0));
   EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
   EXPECT_EQ(out_, "");
   EXPECT_EQ(Run({"reports", "--appdata", Data()}), 2);

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,15 +13,13 @@
 #include "config/settings.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "unit/temp_folder.h"
 
 using Box = std::pair<std::u16string, std::u16string>;  // text, title
 
 class CfgFolderFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/velkor-cfg-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    folder_ = dir;
     plat::ResetTestHooks();
     plat::TestHooks().messageBox = [this](const std::u16string& text, const std::u16string& title, uint32_t) {
       boxes_.emplace_back(text, title);
@@ -31,30 +27,23 @@ class CfgFolderFixture : public ::testing::Test {
     };
     plat::TestHooks().debugOutput = [this](const std::u16string& text) { log_.push_back(text); };
     plat::TestHooks().knownFolder = [this](plat::KnownFolder, std::u16string& out) {
-      out = u16::FromUtf8(folder_);
+      out = tmp_.U16Path();
       return true;
     };
     g_Debug = 1;
     LogInit();
   }
   void TearDown() override {
-    std::remove((folder_ + "/cfg.ini").c_str());
-    std::remove((folder_ + "/Log.txt").c_str());
-    std::remove(folder_.c_str());
     plat::ResetTestHooks();
     g_Debug = 0;
     LogInit();
     ClearLayout();
   }
-  void WriteCfg(const std::string& text) {
-    FILE* f = std::fopen((folder_ + "/cfg.ini").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
-  void Load() { ASSERT_TRUE(LoadConfig(u16::FromUtf8(folder_ + "/"))); }
+  void WriteCfg(const std::string& text) { tmp_.WriteText("cfg.ini", text); }
+  void Load() { ASSERT_TRUE(LoadConfig(tmp_.U16Path() + u"/")); }
 
-  std::string folder_;
+  TempFolder tmp_{"velkor-cfg"};
+  const std::string folder_ = tmp_.Path();
   std::vector<Box> boxes_;
   std::vector<std::u16string> log_;
 };

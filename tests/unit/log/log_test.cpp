@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,20 +11,19 @@
 #include "platform/platform.h"
 #include "platform/u16.h"
 #include "profile/profile_record.h"
+#include "unit/temp_folder.h"
 
 namespace {
 
 class LogTest : public ::testing::Test {
  protected:
-  std::string desktop;
+  TempFolder desktop{"velkor-log"};
   std::vector<std::string> debugger;
 
   void SetUp() override {
-    char tmpl[] = "/tmp/velkor-log-XXXXXX";
-    desktop = mkdtemp(tmpl);
     plat::ResetTestHooks();
     plat::TestHooks().knownFolder = [this](plat::KnownFolder, std::u16string& out) {
-      out = u16::FromUtf8(desktop);
+      out = desktop.U16Path();
       return true;
     };
     plat::TestHooks().debugOutput = [this](const std::u16string& s) { debugger.push_back(u16::ToUtf8(s)); };
@@ -43,13 +40,11 @@ class LogTest : public ::testing::Test {
     g_Debug = 0;
     LogPrint = LogToDebugger;
     plat::ResetTestHooks();
-    std::string cmd = "rm -rf '" + desktop + "'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
   }
-  std::string LogPath() const { return desktop + "/Log.txt"; }
+  std::string LogPath() const { return desktop.Path("Log.txt"); }
   std::string FileText() const {
-    std::ifstream in(LogPath(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::vector<uint8_t> bytes = desktop.Read("Log.txt");
+    return std::string(bytes.begin(), bytes.end());
   }
   bool FileExists() const { return std::ifstream(LogPath()).good(); }
 };
@@ -103,7 +98,7 @@ TEST_F(LogTest, AnOversizedLogIsEmptiedAtStartUpOnly) {
 
 TEST_F(LogTest, AnUnwritableDesktopFallsBackToTheDebugger) {
   plat::TestHooks().knownFolder = [this](plat::KnownFolder, std::u16string& out) {
-    out = u16::FromUtf8(desktop + "/missing/folder");
+    out = desktop.U16Path("missing/folder");
     return true;
   };
   g_Debug = 2;

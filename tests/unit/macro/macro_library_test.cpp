@@ -3,24 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
 #include "macro/macro_record.h"
-#include "platform/platform.h"
-#include "platform/u16.h"
+#include "unit/temp_folder.h"
 
 namespace {
 
 class MacroLibraryLoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/velkor-maclib-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
     MacroList.RemoveAll();
     std::memset(&g_Settings, 0, sizeof g_Settings);
     Write("Mac/Fire.mck", 0x101);
@@ -30,20 +25,12 @@ class MacroLibraryLoadTest : public ::testing::Test {
     Write("Mac/.hidden/Skip.mck", 0x301);
     Write("Mac/$trash/Skip.mck", 0x302);
     std::vector<uint8_t> shortFile(833, 0x28);
-    WriteRaw("Mac/short.mck", shortFile);
+    tmp_.Write("Mac/short.mck", shortFile);
   }
   void TearDown() override {
     MacroList.RemoveAll();
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
 
-  void WriteRaw(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::string path = dir_ + "/" + name;
-    std::string cmd = "mkdir -p '" + path.substr(0, path.rfind('/')) + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    ASSERT_TRUE(plat::WriteWholeFile(u16::FromUtf8(path), bytes.data(), bytes.size()));
-  }
   void Write(const std::string& name, uint32_t id) {
     StMacro m;
     std::memset(&m, 0, sizeof m);
@@ -52,7 +39,7 @@ class MacroLibraryLoadTest : public ::testing::Test {
     m.wLoopCount = 1;
     std::vector<uint8_t> bytes(kMacroRecordBytes);
     EncodeMacroBytes(m, bytes.data());
-    WriteRaw(name, bytes);
+    tmp_.Write(name, bytes);
   }
   std::vector<uint32_t> LoadedIds() {
     std::vector<uint32_t> ids;
@@ -61,9 +48,9 @@ class MacroLibraryLoadTest : public ::testing::Test {
     std::sort(ids.begin(), ids.end());
     return ids;
   }
-  std::u16string AppData() { return u16::FromUtf8(dir_ + "/"); }
+  std::u16string AppData() { return tmp_.U16Path() + u"/"; }
 
-  std::string dir_;
+  TempFolder tmp_{"velkor-maclib"};
 };
 
 TEST_F(MacroLibraryLoadTest, WithoutFoldersOnlyTheTopLevelLoads) {
@@ -77,7 +64,7 @@ TEST_F(MacroLibraryLoadTest, WithFoldersTheWholeTreeLoadsExceptHiddenFolders) {
 }
 
 TEST_F(MacroLibraryLoadTest, MissingLibraryLoadsNothing) {
-  EXPECT_TRUE(LoadMacroLibrary(u16::FromUtf8(dir_ + "/none/"), true));
+  EXPECT_TRUE(LoadMacroLibrary(tmp_.U16Path("none/"), true));
   EXPECT_TRUE(LoadedIds().empty());
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/u16.h"
 #include "profile/profile.h"
+#include "unit/temp_folder.h"
 
 namespace {
 
@@ -36,24 +36,11 @@ class MacroTest : public ::testing::Test {
       shown_.push_back({text, title});
       return plat::kIdOk;
     };
-    char tmpl[] = "/tmp/velkor-macro-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
     MacroList.RemoveAll();
   }
   void TearDown() override {
     MacroList.RemoveAll();
     plat::ResetTestHooks();
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-  }
-
-  std::u16string Path(const char* name) { return u16::FromUtf8(dir_ + "/" + name); }
-
-  std::u16string WriteRaw(const char* name, const std::vector<uint8_t>& bytes) {
-    std::u16string p = Path(name);
-    EXPECT_TRUE(plat::WriteWholeFile(p, bytes.data(), bytes.size()));
-    return p;
   }
 
   static StMacro Record(std::initializer_list<MACROEVENT> events) {
@@ -71,7 +58,7 @@ class MacroTest : public ::testing::Test {
   }
 
   std::vector<Shown> shown_;
-  std::string dir_;
+  TempFolder tmp_{"velkor-macro"};
   int clock_ = 0;
 };
 
@@ -188,7 +175,8 @@ TEST_F(MacroTest, ReadingChecksInOrderSilentInScanAndExplainedOnImport) {
       {"mouse.mck", bytes, 0x01, MacroReadResult::UnsupportedKey, u"This macro contains unsupported key."},
   };
   for (const Case& c : cases) {
-    std::u16string path = WriteRaw(c.file, c.content);
+    tmp_.Write(c.file, c.content);
+    std::u16string path = tmp_.U16Path(c.file);
     for (MacroReadMode mode : {MacroReadMode::LibraryScan, MacroReadMode::Import}) {
       shown_.clear();
       StMacro out;
@@ -209,10 +197,10 @@ TEST_F(MacroTest, ReadingChecksInOrderSilentInScanAndExplainedOnImport) {
   }
 
   shown_.clear();
-  EXPECT_EQ(ReadMacroFile(Path("missing.mck"), MacroReadMode::LibraryScan, 0, nullptr),
+  EXPECT_EQ(ReadMacroFile(tmp_.U16Path("missing.mck"), MacroReadMode::LibraryScan, 0, nullptr),
             MacroReadResult::OpenFailed);
   EXPECT_TRUE(shown_.empty());
-  EXPECT_EQ(ReadMacroFile(Path("missing.mck"), MacroReadMode::Import, 0, nullptr),
+  EXPECT_EQ(ReadMacroFile(tmp_.U16Path("missing.mck"), MacroReadMode::Import, 0, nullptr),
             MacroReadResult::OpenFailed);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].text, u"Open macro file failed. error=0x2");
@@ -221,7 +209,7 @@ TEST_F(MacroTest, ReadingChecksInOrderSilentInScanAndExplainedOnImport) {
 TEST_F(MacroTest, WritingClearsTheDirtyBitsFirst) {
   StMacro m = Record({{65, 1, 25}});
   m.dwDirtyFlags = kMacroDirtyBits;
-  std::u16string path = Path("w.mck");
+  std::u16string path = tmp_.U16Path("w.mck");
   ASSERT_TRUE(WriteMacroFile(path, m));
   EXPECT_EQ(m.dwDirtyFlags, 0u);
 

@@ -1,7 +1,6 @@
 #include "profile/profile_store.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +12,7 @@
 
 #include "app/log/log.h"
 #include "platform/platform.h"
-#include "platform/u16.h"
+#include "unit/temp_folder.h"
 
 namespace {
 
@@ -22,10 +21,6 @@ constexpr size_t kRec = sizeof(PROFILEINFO);
 class StoreFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/velkor-store-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    folder_ = u16::FromUtf8(dir_ + "/");
     plat::ResetTestHooks();
     plat::TestHooks().debugOutput = [this](const std::u16string& text) { log_.push_back(text); };
     g_Debug = 1;
@@ -33,29 +28,10 @@ class StoreFixture : public ::testing::Test {
     ClearProfileList();
   }
   void TearDown() override {
-    for (const char* name : {"pro.dct", "pro.dct.tmp", "curid.dct", "curid.dct.tmp"})
-      std::remove((dir_ + "/" + name).c_str());
-    std::remove(dir_.c_str());
     plat::ResetTestHooks();
     g_Debug = 0;
     LogInit();
     ClearProfileList();
-  }
-  std::string Path(const char* name) const { return dir_ + "/" + name; }
-  void WriteFile(const char* name, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(Path(name).c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
-  std::vector<uint8_t> ReadFile(const char* name) {
-    std::vector<uint8_t> out;
-    FILE* f = std::fopen(Path(name).c_str(), "rb");
-    if (!f) return out;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) out.push_back(static_cast<uint8_t>(c));
-    std::fclose(f);
-    return out;
   }
   static void Fill(uint8_t* slot, uint32_t id, uint8_t pattern) {
     std::memset(slot, pattern, kRec);
@@ -72,8 +48,8 @@ class StoreFixture : public ::testing::Test {
     return ids;
   }
 
-  std::string dir_;
-  std::u16string folder_;
+  TempFolder dir_{"velkor-store"};
+  const std::u16string folder_ = dir_.U16Path() + u"/";
   std::vector<std::u16string> log_;
 };
 
@@ -82,7 +58,7 @@ TEST_F(StoreFixture, LoadsUsedSlotsInOrderAndSavesThemPacked) {
   Fill(&file[0 * kRec], 0x111, 0xA1);
   Fill(&file[1 * kRec], 0x222, 0xA2);
   Fill(&file[5 * kRec], 0x555, 0xA5);  // its magic is wrong (0xA5A5A5A5); that does not matter
-  WriteFile("pro.dct", file);
+  dir_.Write("pro.dct", file);
 
   ASSERT_TRUE(LoadProfileStore(folder_));
   EXPECT_EQ(ListIds(), std::vector<uint32_t>({0x111, 0x222, 0x555}));
@@ -97,14 +73,14 @@ TEST_F(StoreFixture, LoadsUsedSlotsInOrderAndSavesThemPacked) {
   std::vector<uint8_t> expected(kStoreBytes, 0);
   std::memcpy(&expected[0], &file[0], 2 * kRec);
   std::memcpy(&expected[2 * kRec], &file[5 * kRec], kRec);
-  EXPECT_TRUE(ReadFile("pro.dct") == expected);
-  EXPECT_TRUE(ReadFile("pro.dct.tmp").empty());
+  EXPECT_TRUE(dir_.Read("pro.dct") == expected);
+  EXPECT_TRUE(dir_.Read("pro.dct.tmp").empty());
 }
 
 TEST_F(StoreFixture, SavesTheFirstFortyRecordsWithAnIdentifier) {
   for (uint32_t i = 1; i <= 45; ++i) g_ProfileList.push_back(Record(i == 3 ? 0 : i, static_cast<uint8_t>(i)));
   ASSERT_TRUE(SaveProfileStore(folder_));
-  std::vector<uint8_t> bytes = ReadFile("pro.dct");
+  std::vector<uint8_t> bytes = dir_.Read("pro.dct");
   ASSERT_EQ(bytes.size(), kStoreBytes);
   std::vector<uint32_t> ids;
   for (int slot = 0; slot < kStoreSlots; ++slot) {
@@ -122,14 +98,14 @@ TEST_F(StoreFixture, ShortOrMissingStore) {
   std::vector<uint8_t> file(kRec + 10, 0);
   Fill(&file[0], 0x111, 0x11);
   std::memset(&file[kRec], 0x22, 10);  // slot 1 begins, and its identifier is not 0
-  WriteFile("pro.dct", file);
+  dir_.Write("pro.dct", file);
   ASSERT_TRUE(LoadProfileStore(folder_));
   ASSERT_EQ(g_ProfileList.size(), 2u);
   const uint8_t* second = reinterpret_cast<const uint8_t*>(g_ProfileList.back().get());
   EXPECT_EQ(second[9], 0x22);
   EXPECT_EQ(second[10], 0);
 
-  std::remove(Path("pro.dct").c_str());
+  std::remove(dir_.Path("pro.dct").c_str());
   log_.clear();
   EXPECT_FALSE(LoadProfileStore(folder_));
   EXPECT_TRUE(g_ProfileList.empty());
@@ -140,14 +116,14 @@ TEST_F(StoreFixture, ShortOrMissingStore) {
 TEST_F(StoreFixture, AFailedSaveLeavesThePreviousStoreWhole) {
   g_ProfileList.push_back(Record(0x111, 0x11));
   ASSERT_TRUE(SaveProfileStore(folder_));
-  const std::vector<uint8_t> before = ReadFile("pro.dct");
+  const std::vector<uint8_t> before = dir_.Read("pro.dct");
 
   g_ProfileList.push_back(Record(0x222, 0x22));
   plat::TestHooks().failWrite = [](const std::u16string&) { return uint32_t(plat::kErrDiskFull); };
   log_.clear();
   EXPECT_FALSE(SaveProfileStore(folder_));
   EXPECT_EQ(log_, std::vector<std::u16string>({u"Save pro: WriteFile err=112"}));
-  EXPECT_TRUE(ReadFile("pro.dct") == before);
+  EXPECT_TRUE(dir_.Read("pro.dct") == before);
   EXPECT_FALSE(plat::PathExists(folder_ + u"pro.dct.tmp"));
   plat::TestHooks().failWrite = nullptr;
 
@@ -156,13 +132,13 @@ TEST_F(StoreFixture, AFailedSaveLeavesThePreviousStoreWhole) {
   EXPECT_EQ(log_, std::vector<std::u16string>({u"Save pro: CreateFile err=3"}));
 
   // The complete temporary file cannot take the place of pro.dct (here a folder of that name).
-  std::remove(Path("pro.dct").c_str());
-  ASSERT_EQ(mkdir(Path("pro.dct").c_str(), 0700), 0);
+  std::remove(dir_.Path("pro.dct").c_str());
+  ASSERT_EQ(mkdir(dir_.Path("pro.dct").c_str(), 0700), 0);
   log_.clear();
   EXPECT_FALSE(SaveProfileStore(folder_));
   EXPECT_EQ(log_, std::vector<std::u16string>({u"Save pro: CreateFile err=5"}));
   EXPECT_FALSE(plat::PathExists(folder_ + u"pro.dct.tmp"));
-  rmdir(Path("pro.dct").c_str());
+  rmdir(dir_.Path("pro.dct").c_str());
 }
 
 TEST_F(StoreFixture, CurrentProfileIdentifier) {
@@ -174,10 +150,10 @@ TEST_F(StoreFixture, CurrentProfileIdentifier) {
   g_pCurProfile = FindProfile(0xDB5EFF);
   ASSERT_NE(g_pCurProfile, nullptr);
   ASSERT_TRUE(SaveCurrentProfileId(folder_));
-  EXPECT_EQ(ReadFile("curid.dct"), std::vector<uint8_t>({0xFF, 0x5E, 0xDB, 0x00}));
+  EXPECT_EQ(dir_.Read("curid.dct"), std::vector<uint8_t>({0xFF, 0x5E, 0xDB, 0x00}));
   EXPECT_EQ(LoadCurrentProfileId(folder_), 0xDB5EFFu);
 
-  WriteFile("curid.dct", {0x34, 0x12});
+  dir_.Write("curid.dct", {0x34, 0x12});
   EXPECT_EQ(LoadCurrentProfileId(folder_), 0x1234u);
 
   // A failed write keeps the identifier that was there.
