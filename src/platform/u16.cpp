@@ -7,7 +7,7 @@
 namespace u16 {
 namespace {
 
-struct Spec {
+struct Directive {
   bool left = false, plus = false, space = false, zero = false, alt = false;
   int width = 0;
   int precision = -1;
@@ -16,11 +16,11 @@ struct Spec {
 
 void Pad(std::u16string& out, size_t count, char16_t fill) { out.append(count, fill); }
 
-void EmitField(std::u16string& out, const Spec& spec, const std::u16string& body) {
-  size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+void EmitField(std::u16string& out, const Directive& dir, const std::u16string& body) {
+  size_t width = dir.width > 0 ? static_cast<size_t>(dir.width) : 0;
   if (body.size() >= width) {
     out += body;
-  } else if (spec.left) {
+  } else if (dir.left) {
     out += body;
     Pad(out, width - body.size(), u' ');
   } else {
@@ -29,30 +29,30 @@ void EmitField(std::u16string& out, const Spec& spec, const std::u16string& body
   }
 }
 
-void EmitInteger(std::u16string& out, const Spec& spec, bool negative, uint64_t magnitude,
+void EmitInteger(std::u16string& out, const Directive& dir, bool negative, uint64_t magnitude,
                  unsigned base, bool upper, const char* prefix) {
   char digits[72];
   int n = 0;
   const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-  if (magnitude == 0 && spec.precision != 0) digits[n++] = '0';
+  if (magnitude == 0 && dir.precision != 0) digits[n++] = '0';
   while (magnitude) {
     digits[n++] = set[magnitude % base];
     magnitude /= base;
   }
   std::u16string sign;
   if (negative) sign = u"-";
-  else if (spec.plus) sign = u"+";
-  else if (spec.space) sign = u" ";
+  else if (dir.plus) sign = u"+";
+  else if (dir.space) sign = u" ";
   for (const char* p = prefix; p && *p; ++p) sign += static_cast<char16_t>(*p);
   std::u16string number;
-  int zeros = spec.precision > n ? spec.precision - n : 0;
-  if (spec.zero && !spec.left && spec.precision < 0) {
-    int room = spec.width - static_cast<int>(sign.size()) - n;
+  int zeros = dir.precision > n ? dir.precision - n : 0;
+  if (dir.zero && !dir.left && dir.precision < 0) {
+    int room = dir.width - static_cast<int>(sign.size()) - n;
     if (room > zeros) zeros = room;
   }
   number.append(static_cast<size_t>(zeros), u'0');
   while (n) number += static_cast<char16_t>(digits[--n]);
-  EmitField(out, spec, sign + number);
+  EmitField(out, dir, sign + number);
 }
 
 }  // namespace
@@ -70,75 +70,75 @@ std::u16string VFormat(const char16_t* format, va_list args) {
       out += u'%';
       continue;
     }
-    Spec spec;
+    Directive dir;
     for (;; ++p) {
-      if (*p == u'-') spec.left = true;
-      else if (*p == u'+') spec.plus = true;
-      else if (*p == u' ') spec.space = true;
-      else if (*p == u'0') spec.zero = true;
-      else if (*p == u'#') spec.alt = true;
+      if (*p == u'-') dir.left = true;
+      else if (*p == u'+') dir.plus = true;
+      else if (*p == u' ') dir.space = true;
+      else if (*p == u'0') dir.zero = true;
+      else if (*p == u'#') dir.alt = true;
       else break;
     }
     if (*p == u'*') {
-      spec.width = va_arg(args, int);
-      if (spec.width < 0) {
-        spec.left = true;
-        spec.width = -spec.width;
+      dir.width = va_arg(args, int);
+      if (dir.width < 0) {
+        dir.left = true;
+        dir.width = -dir.width;
       }
       ++p;
     } else {
-      while (*p >= u'0' && *p <= u'9') spec.width = spec.width * 10 + (*p++ - u'0');
+      while (*p >= u'0' && *p <= u'9') dir.width = dir.width * 10 + (*p++ - u'0');
     }
     if (*p == u'.') {
       ++p;
-      spec.precision = 0;
+      dir.precision = 0;
       if (*p == u'*') {
-        spec.precision = va_arg(args, int);
+        dir.precision = va_arg(args, int);
         ++p;
       } else {
-        while (*p >= u'0' && *p <= u'9') spec.precision = spec.precision * 10 + (*p++ - u'0');
+        while (*p >= u'0' && *p <= u'9') dir.precision = dir.precision * 10 + (*p++ - u'0');
       }
     }
     bool narrowString = false;
     if (*p == u'h') {
       ++p;
-      spec.length = Spec::Short;
+      dir.length = Directive::Short;
       narrowString = true;
       if (*p == u'h') {
         ++p;
-        spec.length = Spec::Char;
+        dir.length = Directive::Char;
       }
     } else if (*p == u'l') {
       ++p;
-      spec.length = Spec::Long;
+      dir.length = Directive::Long;
       if (*p == u'l') {
         ++p;
-        spec.length = Spec::LongLong;
+        dir.length = Directive::LongLong;
       }
     } else if (*p == u'I' && p[1] == u'6' && p[2] == u'4') {
       p += 3;
-      spec.length = Spec::LongLong;
+      dir.length = Directive::LongLong;
     } else if (*p == u'z') {
       ++p;
-      spec.length = Spec::Size;
+      dir.length = Directive::Size;
     }
     auto signedArg = [&]() -> int64_t {
-      switch (spec.length) {
-        case Spec::LongLong: return va_arg(args, long long);
-        case Spec::Long: return va_arg(args, long);
-        case Spec::Size: return static_cast<int64_t>(va_arg(args, size_t));
-        case Spec::Short: return static_cast<short>(va_arg(args, int));
-        case Spec::Char: return static_cast<signed char>(va_arg(args, int));
+      switch (dir.length) {
+        case Directive::LongLong: return va_arg(args, long long);
+        case Directive::Long: return va_arg(args, long);
+        case Directive::Size: return static_cast<int64_t>(va_arg(args, size_t));
+        case Directive::Short: return static_cast<short>(va_arg(args, int));
+        case Directive::Char: return static_cast<signed char>(va_arg(args, int));
         default: return va_arg(args, int);
       }
     };
     auto unsignedArg = [&]() -> uint64_t {
-      switch (spec.length) {
-        case Spec::LongLong: return va_arg(args, unsigned long long);
-        case Spec::Long: return va_arg(args, unsigned long);
-        case Spec::Size: return va_arg(args, size_t);
-        case Spec::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
-        case Spec::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
+      switch (dir.length) {
+        case Directive::LongLong: return va_arg(args, unsigned long long);
+        case Directive::Long: return va_arg(args, unsigned long);
+        case Directive::Size: return va_arg(args, size_t);
+        case Directive::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
+        case Directive::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
         default: return va_arg(args, unsigned);
       }
     };
@@ -147,31 +147,31 @@ std::u16string VFormat(const char16_t* format, va_list args) {
       case u'i': {
         int64_t v = signedArg();
         uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-        EmitInteger(out, spec, v < 0, magnitude, 10, false, nullptr);
+        EmitInteger(out, dir, v < 0, magnitude, 10, false, nullptr);
         break;
       }
-      case u'u': EmitInteger(out, spec, false, unsignedArg(), 10, false, nullptr); break;
-      case u'o': EmitInteger(out, spec, false, unsignedArg(), 8, false, spec.alt ? "0" : nullptr); break;
+      case u'u': EmitInteger(out, dir, false, unsignedArg(), 10, false, nullptr); break;
+      case u'o': EmitInteger(out, dir, false, unsignedArg(), 8, false, dir.alt ? "0" : nullptr); break;
       case u'x':
       case u'X': {
         uint64_t v = unsignedArg();
         bool upper = *p == u'X';
-        EmitInteger(out, spec, false, v, 16, upper, spec.alt && v ? (upper ? "0X" : "0x") : nullptr);
+        EmitInteger(out, dir, false, v, 16, upper, dir.alt && v ? (upper ? "0X" : "0x") : nullptr);
         break;
       }
       case u'p': {
-        Spec pointer;
-        pointer.width = static_cast<int>(sizeof(void*) * 2);
-        pointer.zero = true;
-        EmitInteger(out, pointer, false, reinterpret_cast<uintptr_t>(va_arg(args, void*)), 16, true,
+        Directive ptrDir;
+        ptrDir.width = static_cast<int>(sizeof(void*) * 2);
+        ptrDir.zero = true;
+        EmitInteger(out, ptrDir, false, reinterpret_cast<uintptr_t>(va_arg(args, void*)), 16, true,
                     nullptr);
         break;
       }
       case u'c': {
         std::u16string one;
-        if (spec.length == Spec::Short) one += static_cast<char16_t>(static_cast<unsigned char>(va_arg(args, int)));
+        if (dir.length == Directive::Short) one += static_cast<char16_t>(static_cast<unsigned char>(va_arg(args, int)));
         else one += static_cast<char16_t>(va_arg(args, int));
-        EmitField(out, spec, one);
+        EmitField(out, dir, one);
         break;
       }
       case u'S':
@@ -182,15 +182,15 @@ std::u16string VFormat(const char16_t* format, va_list args) {
         if (narrowString) {
           const char* s = va_arg(args, const char*);
           if (!s) s = "(null)";
-          for (size_t i = 0; s[i] && (spec.precision < 0 || i < static_cast<size_t>(spec.precision)); ++i)
+          for (size_t i = 0; s[i] && (dir.precision < 0 || i < static_cast<size_t>(dir.precision)); ++i)
             text += static_cast<char16_t>(static_cast<unsigned char>(s[i]));
         } else {
           const char16_t* s = va_arg(args, const char16_t*);
           if (!s) s = u"(null)";
-          for (size_t i = 0; s[i] && (spec.precision < 0 || i < static_cast<size_t>(spec.precision)); ++i)
+          for (size_t i = 0; s[i] && (dir.precision < 0 || i < static_cast<size_t>(dir.precision)); ++i)
             text += s[i];
         }
-        EmitField(out, spec, text);
+        EmitField(out, dir, text);
         break;
       }
       default:
