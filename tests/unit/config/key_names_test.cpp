@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/text_table.h"
+#include "unit/key_entries.h"
 
 namespace {
 
@@ -19,20 +20,6 @@ class KeyNamesTest : public ::testing::Test {
     SetMacroNameLookup(nullptr);
   }
 };
-
-KEYINFO Coded(uint8_t type, uint32_t code) {
-  KEYINFO k{};
-  SetKeyCodeWord(k, (static_cast<uint32_t>(type) << 24) | code);
-  return k;
-}
-
-KEYINFO Keys(uint8_t modifier, uint8_t vk, uint8_t vk2) {
-  KEYINFO k = Coded(2, 0);
-  k.bModifier = modifier;
-  k.bVk = vk;
-  k.bVk2 = vk2;
-  return k;
-}
 
 TEST_F(KeyNamesTest, NamesEveryCode) {
   struct Case {

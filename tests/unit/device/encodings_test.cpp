@@ -9,31 +9,9 @@
 #include "app/log/log.h"
 #include "config/layout.h"
 #include "platform/platform.h"
+#include "unit/key_entries.h"
 
 namespace {
-
-KEYINFO Coded(uint8_t type, uint32_t code) {
-  KEYINFO k{};
-  SetKeyCodeWord(k, (static_cast<uint32_t>(type) << 24) | code);
-  return k;
-}
-
-KEYINFO Keys(uint8_t modifier, uint8_t vk, uint8_t vk2, int32_t matrix = 0) {
-  KEYINFO k = Coded(2, 0);
-  k.bModifier = modifier;
-  k.bVk = vk;
-  k.bVk2 = vk2;
-  k.nMatrix = matrix;
-  return k;
-}
-
-KEYINFO Fire(uint8_t p1, uint8_t p2, uint8_t vk) {
-  KEYINFO k = Coded(8, 164);
-  k.bParam1 = p1;
-  k.bParam2 = p2;
-  k.bVkParam = vk;
-  return k;
-}
 
 class EncodingsTest : public ::testing::Test {
  protected:
