@@ -12,6 +12,8 @@ import sys
 import tempfile
 import unittest
 
+import harness
+
 WINE = os.environ.get("WINE", "/usr/lib/wine/wine64")
 DIST = os.environ.get("VELKOR_DIST", "")
 
@@ -135,9 +137,7 @@ class VelkorCtlTest(unittest.TestCase):
         shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def run_ctl(self, *args, **sim_env):
-        env = dict(os.environ)
-        env.setdefault("WINEDEBUG", "-all")
-        env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d")
+        env = harness.wine_env()
         for name in ("LODREX_SIM_COUNT", "LODREX_SIM_FAIL", "LODREX_SIM_PRODUCT"):
             env.pop(name, None)
         env["LODREX_SIM_LOG"] = "Z:" + self.wire.replace("/", "\\")
