@@ -1,9 +1,13 @@
-// Named character references: the 252 of HTML 4.01 plus "apos".
+// Character and entity references: decoding them in text, and the named ones, the 252 of
+// HTML 4.01 plus "apos".
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config/markup.h"
+#include "config/markup_internal.h"
+#include "platform/u16.h"
 
 namespace markup {
 namespace {
@@ -64,8 +68,6 @@ static_assert(sizeof(kEntities) / sizeof(kEntities[0]) == 253, "252 HTML 4.01 na
 
 constexpr size_t kBuckets = 130;
 
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
 size_t BucketOf(const char* name) {
   size_t sum = 0;
   for (const char* p = name; *p; ++p) sum += static_cast<unsigned char>(FoldAscii(static_cast<char16_t>(*p)));
@@ -80,6 +82,25 @@ const std::vector<std::vector<const NamedEntity*>>& Buckets() {
     return b;
   }();
   return buckets;
+}
+
+// The value of a reference name after '&' (already folded to lower case), 0 when it names
+// nothing.
+uint32_t ReferenceValue(const char16_t* name, size_t length) {
+  if (name[0] != u'#') return LookupNamedEntity(name, length);
+  bool hex = length > 1 && name[1] == u'x';
+  size_t i = hex ? 2 : 1;
+  if (i >= length) return 0;
+  uint32_t value = 0;
+  for (; i < length; ++i) {
+    char16_t c = name[i];
+    uint32_t digit;
+    if (c >= u'0' && c <= u'9') digit = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+    else return 0;
+    value = value * (hex ? 16 : 10) + digit;  // at most 8 digits: cannot overflow
+  }
+  return value;
 }
 
 }  // namespace
@@ -108,6 +129,38 @@ uint32_t LookupNamedEntity(const char16_t* name, size_t length) {
     if (!folded) folded = e->code;
   }
   return folded;
+}
+
+std::u16string DecodeEntities(const char16_t* text, size_t length) {
+  std::u16string out;
+  out.reserve(length);
+  size_t i = 0;
+  while (i < length) {
+    char16_t c = text[i];
+    if (c != u'&') {
+      out += c;
+      ++i;
+      continue;
+    }
+    // At most 9 ASCII characters, then ';'.
+    char16_t name[10];
+    size_t len = 0;
+    while (len < 10 && i + 1 + len < length) {
+      char16_t ch = text[i + 1 + len];
+      if (ch == u';' || ch >= 128) break;
+      name[len++] = FoldAscii(ch);
+    }
+    bool terminated = len >= 1 && len <= 9 && i + 1 + len < length && text[i + 1 + len] == u';';
+    uint32_t value = terminated ? ReferenceValue(name, len) : 0;
+    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+      out += u'&';
+      ++i;
+      continue;
+    }
+    u16::AppendCodePoint(out, value);
+    i += len + 2;
+  }
+  return out;
 }
 
 }  // namespace markup
