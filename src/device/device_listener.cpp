@@ -1,26 +1,11 @@
 #include "device/device_listener.h"
 
-#include <chrono>
-
 #include "app/log/log.h"
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "device/usb_driver.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
-
-void AutoEvent::Set() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  signalled_ = true;
-  cv_.notify_one();
-}
-
-bool AutoEvent::WaitFor(uint32_t ms) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  if (!cv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return signalled_; })) return false;
-  signalled_ = false;
-  return true;
-}
 
 ListenerState& Listener() {
   // Never destroyed, for the same reason as the apply worker's block: a listener still
@@ -33,37 +18,72 @@ void StartDeviceListener(CUSBDriver* driver) {
   ListenerState& l = Listener();
   if (l.thread.joinable()) return;
   l.stopFlag = 0;
-  l.stopEvent = new AutoEvent;
+  l.readEvent = oslink::CreateAutoEvent();
+  l.stopEvent = oslink::CreateAutoEvent();
+  if (!l.readEvent || !l.stopEvent) {
+    // Without them a pending read could never be waited for nor stopped.
+    LogPrint(u"CreateEvent err=%d", static_cast<int>(plat::LastError()));
+    oslink::CloseEvent(l.readEvent);
+    oslink::CloseEvent(l.stopEvent);
+    l.readEvent = l.stopEvent = nullptr;
+    return;
+  }
   l.thread = std::thread([driver] { DeviceListener(driver); });
 }
 
 void StopDeviceListener() {
   ListenerState& l = Listener();
   l.stopFlag = 1;
-  if (l.stopEvent) l.stopEvent->Set();
-  // A pass ends within 300 ms and the read never blocks, so joining cannot hang.
+  if (l.stopEvent) oslink::SignalEvent(l.stopEvent);
+  // A pass ends within its 300 ms pause or, when a read is pending, on the stop event; the
+  // events may only go once the thread no longer waits on them.
   if (l.thread.joinable()) l.thread.join();
-  delete l.stopEvent;
-  l.stopEvent = nullptr;
+  oslink::CloseEvent(l.readEvent);
+  oslink::CloseEvent(l.stopEvent);
+  l.readEvent = l.stopEvent = nullptr;
 }
 
-int DeviceListener(CUSBDriver* driver) {
+namespace {
+void Forward(WindowRef mainWindow, const uint8_t* report) {
+  uint32_t content = report[1] | (report[2] << 8) | (report[3] << 16) |
+                     (static_cast<uint32_t>(report[4]) << 24);
+  if (oslink::IsWindowAlive(mainWindow)) oslink::PostToWindow(mainWindow, WM_DEVICE_INPUT, content, 0);
+}
+}  // namespace
+
+int DeviceListener(CUSBDriver*) {
   ListenerState& l = Listener();
   LogPrint(u"Thread Start...");
   while (!l.stopFlag) {
-    // The pause doubles as the wait for the stop event, so teardown need not sit it out; the
-    // loop then ends on the stop flag, with nothing logged (no read was cut short).
-    if (l.stopEvent && l.stopEvent->WaitFor(kListenerPassMs)) continue;
-    uint32_t handle = l.inputHandle;
-    if (!handle || !driver || !driver->GetInputReport) continue;
+    plat::SleepMs(kListenerPassMs);
     uint8_t buffer[kInputReportBytes] = {kInputReportId, 0, 0, 0, 0};
-    if (!driver->GetInputReport(handle, buffer, kInputReportBytes)) continue;
-    LogPrint(u"2 Buffer= %x %x %x %x, NumberOfBytesRead=%d", buffer[1], buffer[2], buffer[3],
-             buffer[4], static_cast<int>(kInputReportBytes));
-    uint32_t content = buffer[1] | (buffer[2] << 8) | (buffer[3] << 16) |
-                       (static_cast<uint32_t>(buffer[4]) << 24);
-    if (oslink::IsWindowAlive(l.mainWindow))
-      oslink::PostToWindow(l.mainWindow, WM_DEVICE_INPUT, content, 0);
+    // Declared after the buffer, so a read still pending is cancelled before the buffer goes.
+    oslink::DeviceRead read(l.inputHandle, l.readEvent);
+    oslink::ReadStart start = read.Start(buffer, kInputReportBytes);
+    if (start.kind == oslink::ReadStart::kFailed) continue;  // no keyboard input to read
+    if (start.kind == oslink::ReadStart::kCompleted) {
+      LogPrint(u"2 Buffer= %x %x %x %x, NumberOfBytesRead=%d", buffer[1], buffer[2], buffer[3],
+               buffer[4], static_cast<int>(start.bytes));
+      Forward(l.mainWindow, buffer);
+      continue;
+    }
+    oslink::ReadWait wait = read.WaitOrStop(l.stopEvent);
+    switch (wait.kind) {
+      case oslink::ReadWait::kCompleted:
+        LogPrint(u"Buffer= %x %x %x %x, NumberOfBytesRead=%d", buffer[1], buffer[2], buffer[3],
+                 buffer[4], static_cast<int>(wait.bytes));
+        Forward(l.mainWindow, buffer);
+        break;
+      case oslink::ReadWait::kStopped:
+        LogPrint(u"hObject[1] is signal");
+        break;
+      case oslink::ReadWait::kWaitFailed:
+        LogPrint(u"GetLastError=%d\n", static_cast<int>(wait.error));
+        break;
+      case oslink::ReadWait::kReadFailed:
+        // Nothing was read (the device went away, say): there is nothing to forward.
+        break;
+    }
   }
   LogPrint(u"Thread exit!\n");
   return 0;

@@ -3,10 +3,8 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -21,35 +19,24 @@ constexpr uint32_t kListenerPassMs = 300;
 constexpr uint8_t kInputReportId = 7;
 constexpr uint32_t kInputReportBytes = 5;
 
-// An automatic-reset event.
-class AutoEvent {
- public:
-  void Set();
-  // True when the event was signalled within `ms` (and resets it).
-  bool WaitFor(uint32_t ms);
-
- private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool signalled_ = false;
-};
-
 struct ListenerState {
   WindowRef mainWindow = nullptr;
   std::atomic<uint32_t> inputHandle{0};  // nothing opens it yet: the listener idles
   std::atomic<uint32_t> stopFlag{0};
-  // Reads are synchronous (GetInputReport), so no read-completion event is needed; the stop
-  // event exists only while the listener runs.
-  AutoEvent* stopEvent = nullptr;
+  // Both exist only while the listener runs.
+  EventRef readEvent = nullptr;
+  EventRef stopEvent = nullptr;
   std::thread thread;
 };
 ListenerState& Listener();
 
 void StartDeviceListener(CUSBDriver* driver);
-// Sets the stop flag, signals the thread and waits for it to end.
+// Sets the stop flag, signals the stop event (which ends a pending read) and waits for the
+// thread to end.
 void StopDeviceListener();
-// Thread body: every 300 ms, read one 5-byte input report (identifier 7) from the input handle
-// and post bytes 1..4 to the main window as WM_DEVICE_INPUT. Returns 0.
+// Thread body: every 300 ms, an overlapped read of one 5-byte input report (identifier 7) from
+// the input handle; what it reads goes to the main window as WM_DEVICE_INPUT, bytes 1..4 as a
+// little-endian wParam. Returns 0.
 int DeviceListener(CUSBDriver* driver);
 
 // What the removal of the keyboard does to the main window, which owns the tray icon.

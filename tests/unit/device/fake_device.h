@@ -44,7 +44,6 @@ struct FakeDevice {
   uint32_t failError = 31;
   std::vector<SentReport> sent;    // successful sends
   int attempts = 0;
-  std::vector<uint8_t> inputReport{7, 0, 0, 0, 0};
 
   static FakeDevice*& Current() {
     static FakeDevice* current = nullptr;
@@ -92,19 +91,11 @@ struct FakeDevice {
     return 1;
   }
 
-  static uint8_t LODREX_CALL Input(uint32_t, uint8_t* buffer, uint32_t length) {
-    FakeDevice& d = *Current();
-    if (length != d.inputReport.size()) return 0;
-    std::memcpy(buffer, d.inputReport.data(), length);
-    return 1;
-  }
-
   void Attach(CUSBDriver& driver) {
     Current() = this;
     driver.OpenHidDevice = Open;
     driver.SetFeature = Set;
     driver.GetProductString = Product;
-    driver.GetInputReport = Input;
   }
 
   // The command numbers of the successful sends, in order.
