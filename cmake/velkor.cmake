@@ -20,6 +20,13 @@ else()
   endif()
 endif()
 
+# Product code must also build with MSVC: no compiler extensions of GCC or clang.
+function(velkor_standard_only target)
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE -pedantic-errors)
+  endif()
+endfunction()
+
 # velkor_library(name folder [DEPENDS libs...]): a static library of the folder's portable
 # sources, plus its *_win.cpp files in the Windows build. Folders without sources give an
 # interface library so that the chain of dependencies stays whole.
@@ -41,6 +48,7 @@ function(velkor_library name folder)
   list(FILTER sources EXCLUDE REGEX "_main(_win)?\\.cpp$")
   if(sources)
     add_library(${name} STATIC ${sources})
+    velkor_standard_only(${name})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   else()
