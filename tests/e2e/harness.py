@@ -114,6 +114,25 @@ class Velkor:
             self.proc.wait()
 
 
+def close_by_click(state):
+    """Clicks the close box in the top-right corner of the window's header."""
+    click(state["x"] + state["w"] - 24, state["y"] + 24)
+
+
+def run_until_closed(folder, title=TITLE, shot=None):
+    """Starts Velkor, waits for its window, optionally photographs it, closes it with a click and
+    returns the exit code."""
+    app = Velkor(folder)
+    try:
+        state = wait_window(title)
+        if shot:
+            screenshot(shot)
+        close_by_click(state)
+        return app.wait_exit()
+    finally:
+        app.kill()
+
+
 def probe(*args):
     out = subprocess.run([WINE, PROBE, *args], env=wine_env(), capture_output=True, text=True, timeout=60)
     state = {}

@@ -15,11 +15,6 @@ def write_skin(folder, text, size=520):
     folder.file("skins/mak.skn").write_bytes(bytes(data))
 
 
-def close_by_click(state):
-    # The close box sits in the top-right corner of the window's header.
-    h.click(state["x"] + state["w"] - 24, state["y"] + 24)
-
-
 def tc_version(folder):
     m = re.search(r"<tc_version>(.*?)</tc_version>", folder.file("text.xml").read_text(encoding="utf-8"))
     return m.group(1) if m else ""
@@ -29,14 +24,7 @@ def test_log_of_a_whole_run():
     h.fresh_user_files()
     folder = h.ProgramFolder("log-run")
     folder.set_option("Debug", "2")
-    app = h.Velkor(folder)
-    try:
-        state = h.wait_window()
-        h.screenshot("startup-main-window")
-        close_by_click(state)
-        assert app.wait_exit() == 0
-    finally:
-        app.kill()
+    assert h.run_until_closed(folder, shot="startup-main-window") == 0
     entries = h.log_entries()
     assert entries is not None, "Log.txt was not written"
     # The configuration logs what it reads (the Enter polygon) before the launch line.
@@ -52,12 +40,7 @@ def test_no_log_when_debug_is_off():
     h.fresh_user_files()
     folder = h.ProgramFolder("log-off")
     folder.set_option("Debug", "0")
-    app = h.Velkor(folder)
-    try:
-        close_by_click(h.wait_window())
-        app.wait_exit()
-    finally:
-        app.kill()
+    h.run_until_closed(folder)
     assert not (h.desktop() / "Log.txt").exists()
 
 
@@ -86,7 +69,7 @@ def test_second_copy_brings_the_first_forward():
         restored = h.wait_until(lambda: (lambda s: s if s["iconic"] == 0 and s["visible"] == 1 else None)(
             h.window_state()), 10, "the first window to come back")
         assert restored["foreground"] == 1
-        close_by_click(state)
+        h.close_by_click(state)
         first.wait_exit()
     finally:
         first.kill()

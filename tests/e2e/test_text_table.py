@@ -2,7 +2,7 @@
 import sys
 
 import harness as h
-from test_startup import close_by_click, write_skin
+from test_startup import write_skin
 
 TITLE = "Keys & <Lights>"
 VERSION = "V2.0 <beta> \u00e9"
@@ -18,13 +18,7 @@ def test_utf16be_text_file_with_entities_and_cdata():
            "  <tc_mutex>VELKOR_TEXT_TEST</tc_mutex>\r\n</config>\r\n")
     folder.file("text.xml").write_bytes(b"\xfe\xff" + xml.encode("utf-16-be"))
     write_skin(folder, TITLE)
-    app = h.Velkor(folder)
-    try:
-        state = h.wait_window(TITLE)
-        close_by_click(state)
-        app.wait_exit()
-    finally:
-        app.kill()
+    h.run_until_closed(folder, TITLE)
     entries = h.log_entries()
     launch = [e for e in entries if e.startswith("Launch ")]
     # The log is written in the ANSI code page, where e-acute is one byte.
