@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "platform/platform.h"

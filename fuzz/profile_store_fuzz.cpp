@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
 #include "profile/profile.h"

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "controls/menu_library.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "app/startup.h"
 #include "config/settings.h"
 #include "config/text_table.h"

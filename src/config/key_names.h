@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 // Name of a virtual-key code: a fixed English name, a text-table label for the mouse codes, or
 // the character the keyboard layout gives the code (empty when it gives none).

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/settings.h"
 #include "platform/platform.h"
 #include "platform/u16.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 struct POINT32 {
   int32_t x;

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstring>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "platform/platform.h"
 #include "platform/u16.h"

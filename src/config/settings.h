@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 struct Settings {
   int32_t Suwnd;          // show the main window even without a keyboard

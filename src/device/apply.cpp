@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "device/encodings.h"

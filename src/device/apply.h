@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "device/os_link.h"
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 class CUSBDriver;
 

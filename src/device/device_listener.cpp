@@ -1,6 +1,6 @@
 #include "device/device_listener.h"
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "device/usb_driver.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "platform/platform.h"
 #include "profile/key_function.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "macro/macro_record.h"
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 constexpr int kMatrixWords = 144;
 constexpr uint32_t kInvalidKeyCode = 0xFFFFFFFFu;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../../libs/lodrex/lodrex_api.h"
+#include "lodrex/lodrex_api.h"
 #include "device/os_link.h"
 
 // Feature report lengths (report identifier included) that tell the collections apart.

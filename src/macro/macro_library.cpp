@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/settings.h"
 #include "macro/macro_record.h"
 #include "platform/platform.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 enum : uint8_t {
   kKeyTypeMouse = 1,     // mouse-button style functions, by code

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 // A 24-bit identifier from the local time, read after a 20 ms wait:
 // ((hour & 15) << 20) | (minute << 14) | (second << 8) | (milliseconds & 0xFF).

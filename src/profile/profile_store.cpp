@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
 

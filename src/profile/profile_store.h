@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 constexpr int kStoreSlots = 40;
 constexpr uint32_t kStoreBytes = kStoreSlots * sizeof(PROFILEINFO);  // 354240

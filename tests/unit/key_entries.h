@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 // An entry of `type` with a 24-bit function `code`.
 inline KEYINFO Coded(uint8_t type, uint32_t code) {

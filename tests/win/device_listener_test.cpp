@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "device/device_listener.h"
 #include "device/os_link.h"
 #include "platform/platform.h"

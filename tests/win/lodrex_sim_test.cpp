@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "device/apply.h"

@@ -10,7 +10,7 @@
 #include "macro/macro_record.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 #include "profile/profile_store.h"
 #include "unit/temp_folder.h"
 

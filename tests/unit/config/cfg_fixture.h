@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "platform/platform.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "cfg_fixture.h"
 #include "platform/u16.h"

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "config/layout.h"
 #include "platform/platform.h"
 #include "unit/key_entries.h"

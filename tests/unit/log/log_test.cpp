@@ -1,4 +1,4 @@
-#include "app/log/log.h"
+#include "log/log.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 #include "platform/u16.h"
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 #include "unit/temp_folder.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log/log.h"
+#include "log/log.h"
 #include "platform/platform.h"
 #include "unit/temp_folder.h"
 

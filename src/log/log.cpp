@@ -1,11 +1,11 @@
-#include "app/log/log.h"
+#include "log/log.h"
 
 #include <cstdarg>
 #include <mutex>
 
 #include "platform/platform.h"
 #include "platform/u16.h"
-#include "profile/profile_record.h"
+#include "records/profile_record.h"
 
 int32_t g_Debug = 0;
 LogWriter LogPrint = LogToDebugger;
