@@ -6,7 +6,8 @@
                                tc_title as UTF-16LE at byte 192
   make_skins.py --list         prints the names of the files it writes, one a line
 
-Images are SVG drawn by tools/skin/ and rendered with rsvg-convert; the main window's background
+Images are SVG drawn by tools/skin/ and rendered with rsvg-convert (the main window's keyboard
+case, the macro editor's lists and keyimg.png follow cfg.ini); the main window's background
 and mask are then made two-level, so the window's shape is exact: outside the outline both are
 pure white (cut away), inside no pixel of the background is pure white.
 """
@@ -15,8 +16,8 @@ import sys
 from pathlib import Path
 
 from skin.catalogue import entries
-from skin.keyboard import keyboard_picture
 from skin.pixels import Image, write_bmp, write_png
+from skin.settings import Settings
 from skin.svg import render
 
 SIGNATURE_OFFSET = 192
@@ -69,12 +70,11 @@ def opaque(image):
 
 
 def draw_all(assets: Path, out: Path):
-    cfg_text = (assets / "cfg.ini").read_text(encoding="utf-8", errors="replace")
+    settings = Settings((assets / "cfg.ini").read_text(encoding="utf-8", errors="replace"))
     for entry in entries():
         if entry.name == "main_mask.png":
             continue  # written with main_nr.png
-        source = keyboard_picture(cfg_text) if entry.name == "keyimg.png" else entry.draw()
-        image = render(source)
+        image = render(entry.draw(settings))
         if (image.width, image.height) != entry.size:
             raise RuntimeError("%s: drawn %dx%d, expected %dx%d" % ((entry.name, image.width, image.height)
                                                                    + entry.size))

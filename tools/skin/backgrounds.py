@@ -7,7 +7,6 @@ from .svg import (ACCENT, ACCENT_DEEP, DIM, FONT, INK, LINE, LINE_LIGHT, PANEL, 
 MAIN_SIZE = (984, 640)
 # The window's outline; everything outside it is cut away.
 MAIN_OUTLINE = chamfer(4, 6, 976, 630, tl=24, tr=12, br=24, bl=12)
-KEYBOARD = (280, 180, 954, 365)  # rcKB
 LIGHTING = (19, 244, 261, 496)  # the lighting panel: left 19, top 244, 242 x 252
 SIDE_BUTTONS = [(33, 49, 256, 74), (33, 82, 256, 107), (33, 115, 256, 140), (33, 184, 256, 209),
                 (33, 541, 256, 566)]
@@ -43,7 +42,8 @@ def _bracket(x, y, dx, dy, length=14):
             + rect(x if dx > 0 else x - 1, min(y, y + dy * length), 2, length, ACCENT))
 
 
-def main_window():
+def main_window(keyboard):
+    """keyboard: rcKB; the case, its status line, the underglow and the wrist rest follow it."""
     w, h = MAIN_SIZE
     defs = gradient("body", "#12151a", "#0a0b0e") + gradient("side", "#171a20", "#101216")
     defs += glow("halo", ACCENT, 0.16) + hatch("hatch", "#ffffff", 5, 0.035)
@@ -82,12 +82,13 @@ def main_window():
     g += rect(vx + 4, vy + 4, 4, 4, ACCENT)
     # The keyboard itself: a case around the keys, its front lip with the underglow, and a wrist
     # rest below, lit from under; the status line (tc_msg23) runs along the case's lower bezel.
-    kl, kt, kr, kb = KEYBOARD
+    kl, kt, kr, kb = keyboard
     cx = (kl + kr) / 2
     g += '<ellipse cx="%g" cy="%g" rx="470" ry="200" fill="url(#halo)"/>' % (cx, (kt + kb) / 2 + 40)
-    g += '<ellipse cx="%g" cy="416" rx="330" ry="9" fill="%s" opacity="0.55" filter="url(#blur)"/>' % (cx, ACCENT)
-    g += '<ellipse cx="%g" cy="478" rx="270" ry="7" fill="%s" opacity="0.35" filter="url(#blur)"/>' % (cx, ACCENT)
-    case = (kl - 14, kt - 22, kr - kl + 28, 402 - (kt - 22))
+    g += '<ellipse cx="%g" cy="%g" rx="330" ry="9" fill="%s" opacity="0.55" filter="url(#blur)"/>' % (cx, kb + 51, ACCENT)
+    g += '<ellipse cx="%g" cy="%g" rx="270" ry="7" fill="%s" opacity="0.35" filter="url(#blur)"/>' % (cx, kb + 113, ACCENT)
+    case = (kl - 14, kt - 22, kr - kl + 28, kb + 37 - (kt - 22))
+    foot = case[1] + case[3]
     g += path(chamfer(*case, tl=14, tr=6, br=14, bl=6), fill="url(#case)")
     g += path(line_box(*case, tl=14, tr=6, br=14, bl=6), stroke=RIM)
     g += hline(case[0] + 15, case[0] + case[2] - 7, case[1] + 1, "#ffffff", opacity=0.12)
@@ -95,15 +96,15 @@ def main_window():
     g += path(chamfer(*well, tl=8, br=8), fill="url(#deck)")
     g += path(line_box(*well, tl=8, br=8), stroke="#000000")
     g += hline(well[0] + 8, well[0] + well[2] - 1, well[1] + well[3], "#ffffff", opacity=0.06)
-    g += path("M%g,%g L%g,%g L%g,%g Z" % (kl - 6, 376, kl - 1, 380, kl - 6, 384), fill=ACCENT)
+    g += path("M%g,%g L%g,%g L%g,%g Z" % (kl - 6, kb + 11, kl - 1, kb + 15, kl - 6, kb + 19), fill=ACCENT)
     g += path("M%g,%g L%g,%g" % (case[0], case[1] + 14, case[0] + 14, case[1]), stroke=ACCENT, width=2)
     g += path("M%g,%g L%g,%g" % (case[0] + case[2], case[1] + case[3] - 14, case[0] + case[2] - 14,
                                  case[1] + case[3]), stroke=ACCENT, width=2)
-    lip = "M%g,402 L%g,402 L%g,410 L%g,410 Z" % (case[0] + 14, case[0] + case[2] - 14, case[0] + case[2] - 24,
-                                                 case[0] + 24)
+    lip = "M%g,%g L%g,%g L%g,%g L%g,%g Z" % (case[0] + 14, foot, case[0] + case[2] - 14, foot,
+                                             case[0] + case[2] - 24, foot + 8, case[0] + 24, foot + 8)
     g += path(lip, fill="#08090b")
-    g += hline(case[0] + 40, case[0] + case[2] - 40, 409, ACCENT, opacity=0.9)
-    rest = (cx - 290, 428, 580, 44)
+    g += hline(case[0] + 40, case[0] + case[2] - 40, foot + 7, ACCENT, opacity=0.9)
+    rest = (cx - 290, foot + 26, 580, 44)
     g += path(chamfer(*rest, tl=10, tr=10, br=16, bl=16), fill="url(#case)")
     g += path(chamfer(*rest, tl=10, tr=10, br=16, bl=16), fill="url(#hatch)")
     g += path(line_box(*rest, tl=10, tr=10, br=16, bl=16), stroke=LINE_LIGHT)
@@ -152,6 +153,7 @@ def _list_well(l, t, r, b):
 
 
 def macro_editor(w, h, list_rect, key_rect, option_x):
+    """list_rect, key_rect, option_x: rcMacroList, rcKeyList and Macro_Opt_X."""
     defs, body = _dialog(w, h, header=44)
     body += wordmark(16, 29, 14)
     body += _list_well(*list_rect) + _list_well(*key_rect)
@@ -176,11 +178,10 @@ def picker(w, h):
     body += path(line_box(479, 5, 39, 30, tl=5, br=5), stroke=ACCENT_DEEP)
     body += path("M492.5,14.4 A7,7 0 1 1 491.9,25.2", stroke=ACCENT, width=2)
     body += path("M488.5,12 L493.5,15 L489.5,19 Z", fill=ACCENT)
-    # Colour row strip, tab column, page area, button bar.
-    body += hline(20, w - 20, 79, LINE)
+    # Tab column, page area, button bar; the colour row (50..72) stays on the plain body.
     body += vline(200, 88, 296, LINE)
     body += vline(201, 88, 296, "#000000", opacity=0.5)
-    page = (212, 84, w - 212 - 14, 214)
+    page = (212, 86, w - 212 - 14, 212)
     body += path(chamfer(*page, tl=12, br=12), fill="#101217")
     body += path(chamfer(*page, tl=12, br=12), fill="url(#hatch)")
     body += path(line_box(*page, tl=12, br=12), stroke=LINE)

@@ -40,17 +40,10 @@ def legend(vk):
     return "%02X" % vk
 
 
-def read_layout(cfg_text):
+def read_layout(sections):
     """The keys of [KEY] in slot order as (rect, vk, matrix), and the polygon key (matrix, points)
-    of UnRectKey, read as the program reads them (entries K1, K2, ... up to the first gap)."""
-    sections, current = {}, None
-    for raw in cfg_text.splitlines():
-        line = raw.strip()
-        if line.startswith("[") and line.endswith("]"):
-            current = sections.setdefault(line[1:-1].upper(), {})
-        elif "=" in line and current is not None and not line.startswith(";"):
-            key, value = line.split("=", 1)
-            current[key.strip().upper()] = value.strip()
+    of UnRectKey, read as the program reads them (entries K1, K2, ... up to the first gap), from
+    cfg.ini's sections (skin.settings.read_sections)."""
     keys_section, options = sections.get("KEY", {}), sections.get("OPT", {})
     keys = []
     n = 1
@@ -96,8 +89,8 @@ def _poly_d(points, offset=0.0):
     return "M" + " L".join("%g,%g" % (x + offset, y + offset) for x, y in points) + " Z"
 
 
-def keyboard_picture(cfg_text):
-    keys, (poly_matrix, poly_points) = read_layout(cfg_text)
+def keyboard_picture(sections):
+    keys, (poly_matrix, poly_points) = read_layout(sections)
     defs = gradient("cap", "#2a2f38", "#1b1e24") + gradient("face", "#262a32", "#1e2128")
     defs += gradient("edge", "#000000", "#000000", opacity=(0.0, 0.55))
     body = ""
