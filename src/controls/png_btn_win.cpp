@@ -205,6 +205,12 @@ void CPngBtn::OnPaint() {
   EndPaint(hwnd(), &ps);
 }
 
+void CPngBtn::OnPrintClient(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  Draw(dc, client);
+}
+
 void CPngBtn::Apply(const ui::BtnMouseEffect& effect) {
   if (effect.trackLeave) {
     TRACKMOUSEEVENT tme = {};
@@ -238,6 +244,7 @@ void CPngBtn::OnButtonUp(LPARAM lParam) {
 LRESULT CPngBtn::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
+    case WM_PRINTCLIENT: OnPrintClient(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: OnMouseMove(lParam); return 0;
     case WM_MOUSELEAVE: Apply(m_model.OnMouseLeave()); return 0;

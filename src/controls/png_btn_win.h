@@ -59,6 +59,8 @@ class CPngBtn : public ui::WindowBase {
 
  private:
   void OnPaint();
+  // Draws into a context the caller gives (the system's or a test's capture of the window).
+  void OnPrintClient(HDC dc);
   void Draw(HDC dc, const RECT& client);
   void OnMouseMove(LPARAM lParam);
   void OnButtonDown();
