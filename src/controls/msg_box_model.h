@@ -8,6 +8,11 @@
 #include "controls/key_capture.h"
 #include "records/profile_record.h"
 
+// One captured key event for the capture box (and the macro editor): wParam the key code,
+// lParam 0x80 for a release.
+constexpr uint32_t WM_MACRO_KEY = 0x040A;
+constexpr uint32_t kMacroKeyRelease = 0x80;
+
 namespace ui {
 
 // Box types the callers use.
