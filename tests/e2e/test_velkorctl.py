@@ -252,6 +252,33 @@ class VelkorCtlTest(unittest.TestCase):
         word = struct.unpack_from("<I", matrix, 4 * self.pos[1])[0]
         self.assertEqual(word, 0x05010002)
 
+    def test_exported_profile_imported_elsewhere_sends_the_same_reports(self):
+        data = os.path.join(self.tmp, "profile-files")
+        shutil.rmtree(data, ignore_errors=True)
+        shutil.copytree(self.data, data)
+        kbp = os.path.join(self.tmp, "alpha.kbp")
+        code, out, err = self.run_ctl("export", "--profile", "0A0B0C", "Z:" + kbp.replace("/", "\\"), data=data)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(os.path.getsize(kbp), 17196)
+        code, out, err = self.run_ctl("import", "--profile", "101", "Z:" + kbp.replace("/", "\\"), data=data)
+        self.assertEqual(code, 0, err)
+        # The macro came along as a new file of the library, under a new identifier.
+        self.assertTrue(os.path.isfile(os.path.join(data, "Mac", "Combo.mck")), os.listdir(os.path.join(data, "Mac")))
+        code, out, err = self.run_ctl("apply", "--profile", "101", data=data)
+        self.assertEqual(code, 0, err)
+        self.assertEqual([l[4] for l in self.wire_lines()], [r for _, r in self.expected])
+
+        code, out, err = self.run_ctl("link", "--profile", "101", "C:\\Games\\arena.exe", data=data)
+        self.assertEqual(code, 0, err)
+        code, out, err = self.run_ctl("list", data=data)
+        self.assertEqual(out.splitlines(), ["1*\t0x0A0B0C\tAlpha", "2\t0x000101\tBeta\tarena.exe"])
+        self.assertEqual(self.run_ctl("unlink", "--profile", "101", data=data)[0], 0)
+        self.assertEqual(self.run_ctl("list", data=data)[1].splitlines()[1], "2\t0x000101\tBeta")
+        code, out, err = self.run_ctl("import", "Z:" + os.path.join(self.tmp, "none.kbp").replace("/", "\\"),
+                                      data=data)
+        self.assertEqual(code, 1)
+        self.assertIn("Open profile failed", err)
+
     def test_failure_message_carries_the_devices_code_even_with_a_log(self):
         prog = self.program_copy("debug2", Debug=2)
         code, out, err = self.run_ctl("apply", "--flags", "2", prog=prog, LODREX_SIM_FAIL="10:*")

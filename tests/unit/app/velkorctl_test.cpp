@@ -121,6 +121,10 @@ TEST_F(VelkorCtlTest, BadArgumentsAndMissingThingsExitWithTwo) {
       {{"reports", "--profile", "zz"}, "--profile needs"},
       {{"reports", "--profile", "123456"}, "no profile 0x123456"},
       {{"apply"}, "Lodrex.dll could not be loaded"},
+      {{"export", "--profile", "42"}, "export needs a file"},
+      {{"link"}, "link needs a program name"},
+      {{"unlink", "extra"}, "unknown argument extra"},
+      {{"import", "--profile", "123456", "x.kbp"}, "no profile 0x123456"},
   };
   for (Case& c : cases) {
     c.args.push_back("--appdata");
@@ -183,6 +187,35 @@ TEST_F(VelkorCtlTest, RunThatSendsNothingSaysWhatWasSkipped) {
     EXPECT_EQ(Run({"reports", "--flags", c.flags, "--appdata", Data()}), 0);
     EXPECT_EQ(Lines(err_), c.lines);
   }
+}
+
+TEST_F(VelkorCtlTest, LinkUnlinkAndListShowTheLinkedProgram) {
+  EXPECT_EQ(Run({"link", "--profile", "42", "C:\\Games\\Arena\\arena.exe", "--appdata", Data()}), 0) << err_;
+  EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, "1*\t0x0A1B2C\tGame\n2\t0x000042\tWork\tarena.exe\n");
+  EXPECT_EQ(Run({"unlink", "--profile", "42", "--appdata", Data()}), 0);
+  EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, "1*\t0x0A1B2C\tGame\n2\t0x000042\tWork\n");
+}
+
+TEST_F(VelkorCtlTest, ExportThenImportCopiesTheSettingsButNotTheIdentity) {
+  const std::string file = tmp_.Path("work.kbp");
+  EXPECT_EQ(Run({"export", "--profile", "42", file, "--appdata", Data()}), 0) << err_;
+  EXPECT_EQ(tmp_.Read("work.kbp").size(), 17196u);
+  EXPECT_EQ(Run({"import", "--profile", "0A1B2C", file, "--appdata", Data()}), 0) << err_;
+  // Both profiles now light the same way; the imported one keeps its name and identifier.
+  EXPECT_EQ(Run({"reports", "--flags", "2", "--profile", "42", "--appdata", Data()}), 0);
+  const std::string work = out_;
+  EXPECT_EQ(Run({"reports", "--flags", "2", "--profile", "0A1B2C", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, work);
+  EXPECT_EQ(Run({"list", "--appdata", Data()}), 0);
+  EXPECT_EQ(out_, "1*\t0x0A1B2C\tGame\n2\t0x000042\tWork\n");
+
+  tmp_.WriteText("bad.kbp", "not a profile");
+  EXPECT_EQ(Run({"import", tmp_.Path("bad.kbp"), "--appdata", Data()}), 1);
+  EXPECT_NE(err_.find("This is not a valid profile"), std::string::npos) << err_;
+  EXPECT_EQ(Run({"export", tmp_.Path("no/such/folder/x.kbp"), "--appdata", Data()}), 1);
+  EXPECT_NE(err_.find("Create profile failed."), std::string::npos) << err_;
 }
 
 }  // namespace
