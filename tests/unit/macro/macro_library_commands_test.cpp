@@ -207,7 +207,7 @@ TEST_F(LibraryCommandsTest, ImportingWritesACopyWithANewIdentifierIntoTheSelecte
   EXPECT_EQ(MacroList.GetCount(), 1u);
 
   Select({u"Games"});
-  EXPECT_EQ(lib_.ImportMacro(), MacroLibraryCommands::Outcome::MacroImported);
+  ASSERT_EQ(lib_.ImportMacro(), MacroLibraryCommands::Outcome::MacroImported);
   const StMacro written = ReadMacro("Mac/Games/Combo.mck");
   EXPECT_EQ(written.wLoopCount, 4);
   EXPECT_EQ(Text(written), u"Combo");
