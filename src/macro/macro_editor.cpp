@@ -241,7 +241,7 @@ void MacroEditor::OnMode0() {
   m_mode0 = true;
   m_mode2 = false;
   m_modePicked = true;
-  m_loopText = u"1";
+  m_loopText.assign(1, u'1');  // not = u"1": GCC 12 warns falsely (-Wrestrict) on that at -O2
   MarkOptions();
 }
 
@@ -263,7 +263,7 @@ void MacroEditor::OnLoopTextChanged(const std::u16string& text) {
     return;
   }
   m_ui.ShowMessage(u16::Format(u"Loop Count = 1 ~ %d", kMacroMaxRepeat));
-  m_loopText = u"1";
+  m_loopText.assign(1, u'1');
 }
 
 void MacroEditor::OnSave() {
