@@ -18,6 +18,10 @@ namespace {
 // every message its thread takes from the queue, whatever loop takes it: a modal dialog's own
 // loop never calls DllPreTranslateMessage.
 HHOOK g_Hook = nullptr;
+// And the messages sent to the thread's windows, to close the menu when the owner's program
+// loses the activation (where the mouse capture does not reach, e.g. a click on another
+// program under a window manager that does not pass it through).
+HHOOK g_SentHook = nullptr;
 UINT g_SwallowRelease = 0;
 
 bool IsButtonPress(UINT message) {
@@ -42,7 +46,9 @@ UINT ReleaseOf(UINT press) {
 
 void Unhook() {
   if (g_Hook) UnhookWindowsHookEx(g_Hook);
+  if (g_SentHook) UnhookWindowsHookEx(g_SentHook);
   g_Hook = nullptr;
+  g_SentHook = nullptr;
 }
 
 void UnhookWhenIdle() {
@@ -109,6 +115,17 @@ LRESULT CALLBACK WatchThreadMessages(int code, WPARAM removal, LPARAM message) {
     if (Filter(*msg)) msg->message = WM_NULL;
   }
   return CallNextHookEx(g_Hook, code, removal, message);
+}
+
+LRESULT CALLBACK WatchSentMessages(int code, WPARAM fromThread, LPARAM message) {
+  if (code == HC_ACTION && g_Menu.window) {
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(message);
+    bool programLeft = sent->message == WM_ACTIVATEAPP && !sent->wParam;
+    bool ownerLeft = sent->message == WM_ACTIVATE && LOWORD(sent->wParam) == WA_INACTIVE &&
+                     sent->hwnd == GetAncestor(g_Menu.owner, GA_ROOT);
+    if (programLeft || ownerLeft) CloseMenu();
+  }
+  return CallNextHookEx(g_SentHook, code, fromThread, message);
 }
 
 bool Prepare() { return RegisterMenuClass() && MakeFont(); }
@@ -188,6 +205,7 @@ int32_t VORLAX_CALL CreateVorlax(HWND__* owner, int32_t itemHeight, int32_t widt
     return 0;
   }
   if (!g_Hook) g_Hook = SetWindowsHookExW(WH_GETMESSAGE, WatchThreadMessages, nullptr, GetCurrentThreadId());
+  if (!g_SentHook) g_SentHook = SetWindowsHookExW(WH_CALLWNDPROC, WatchSentMessages, nullptr, GetCurrentThreadId());
   return 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -189,6 +190,12 @@ TEST_F(VorlaxTest, ClickElsewhereClosesWithoutAPickAndIsSwallowedWithItsRelease)
   EXPECT_TRUE(g_OwnerInput.empty());
   EXPECT_TRUE(g_Picks.empty());
 
+  // The program loses the activation (a click on another program).
+  menu = Open();
+  ASSERT_NE(menu, nullptr);
+  SendMessageW(owner_, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(IsWindow(menu));
+
   // The next click is the user's again.
   Click(owner_, WM_LBUTTONDOWN, WM_LBUTTONUP, 5, 5);
   EXPECT_EQ(g_OwnerInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
@@ -242,6 +249,9 @@ TEST_F(VorlaxTest, ShowsForALook) {
     Pump();
     Sleep(20);
   }
+  Pump();
+  for (const auto& pick : g_Picks) std::printf("picked value %u, menu %#x\n", static_cast<unsigned>(pick.first), static_cast<unsigned>(pick.second));
+  std::printf("%s\n", IsWindow(menu) ? "menu still open" : "menu closed");
 }
 
 TEST(VorlaxBinding, AllFourExportsOrNone) {
