@@ -70,13 +70,11 @@ class VorlaxTest : public ::testing::Test {
   }
 
   // Opens a menu of values 10, 20, 30 at (200, 150), 120 wide, menu number 0x337.
-  HWND Open(const std::u16string* paths = nullptr, int32_t count = 3) {
+  HWND Open(int32_t count = 3) {
     VorlaxItem items[3] = {{kVorlaxItemNormal, 10, u"Record"},
                            {kVorlaxItemNormal, 20, u"Rename"},
                            {kVorlaxItemNormal, 30, u"Delete"}};
     const char16_t* images[kVorlaxImageCount] = {};
-    if (paths)
-      for (int i = 0; i < kVorlaxImageCount; ++i) images[i] = paths[i].c_str();
     const uint32_t frame = 0x323232;
     if (!lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, 200, 150, 0xCDC8C8, 0xFFFFFF, 0xFFAA00, images,
                            0x337, &frame, items, count))
@@ -237,11 +235,23 @@ TEST_F(VorlaxTest, UnusableArgumentsOpenNothing) {
 TEST_F(VorlaxTest, ShowsForALook) {
   const char* pause = std::getenv("VORLAX_TEST_PAUSE");
   if (!pause) GTEST_SKIP() << "VORLAX_TEST_PAUSE=<seconds> keeps a menu open for a screenshot";
-  std::u16string skins = plat::ProgramFolder() + u"..\\..\\dist\\demo\\skins\\";
-  std::u16string paths[kVorlaxImageCount] = {u"menu_nr.bmp",    u"menu_ov.bmp",    u"menu_ov.bmp",    u"menu_nr.bmp",
+  // The skin the build draws.
+  std::u16string skins = plat::ProgramFolder() + u"..\\skins\\";
+  std::u16string names[kVorlaxImageCount] = {u"menu_nr.bmp",    u"menu_ov.bmp",    u"menu_ov.bmp",    u"menu_nr.bmp",
                                              u"menusub_nr.bmp", u"menusub_ov.bmp", u"menusub_ov.bmp", u"menusub_nr.bmp"};
-  for (auto& p : paths) p = skins + p;
-  HWND menu = Open(paths);
+  const char16_t* images[kVorlaxImageCount];
+  for (int i = 0; i < kVorlaxImageCount; ++i) {
+    names[i] = skins + names[i];
+    images[i] = names[i].c_str();
+  }
+  VorlaxItem items[] = {{kVorlaxItemNormal, 1, u"New folder"},   {kVorlaxItemNormal, 2, u"New macro"},
+                        {kVorlaxItemSub, 3, u"Import macro"},    {kVorlaxItemSub, 4, u"Export macro"},
+                        {kVorlaxItemNormal, 5, u"Rename"},       {kVorlaxItemNormal, 6, u"Delete"}};
+  const uint32_t frame = 0x323232;
+  ASSERT_EQ(lib_.CreateVorlax(owner_, kVorlaxItemHeight, 150, 200, 150, 0xCDC8C8, 0xFFFFFF, 0xFFAA00, images, 0x337,
+                              &frame, items, 6),
+            1);
+  HWND menu = FindWindowW(MenuClass(), nullptr);
   ASSERT_NE(menu, nullptr);
   PostMessageW(menu, WM_MOUSEMOVE, 0, MAKELPARAM(40, 30));
   DWORD until = GetTickCount() + 1000u * static_cast<DWORD>(std::atoi(pause));
