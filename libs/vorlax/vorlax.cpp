@@ -148,6 +148,11 @@ void CloseMenu() {
   g_Menu.window = nullptr;
   if (GetCapture() == window) ReleaseCapture();
   DestroyWindow(window);
+  ForgetMenu();
+}
+
+void ForgetMenu() {
+  g_Menu.window = nullptr;
   FreeMenuWindow();
   g_Menu.items.clear();
   g_Menu.owner = nullptr;

@@ -61,6 +61,8 @@ void Repaint();
 
 // vorlax.cpp
 void CloseMenu();
+// The menu's window went with its owner: only the library's side is left to tidy.
+void ForgetMenu();
 void PickItem(int index);
 // A button went down outside the menu: close it and swallow the release that follows.
 void PressOutside(UINT downMessage);

@@ -156,6 +156,9 @@ LRESULT CALLBACK MenuProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONUP: case WM_RBUTTONUP:
       OnRelease(window, lParam);
       return 0;
+    case WM_NCDESTROY:
+      ForgetMenu();
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_CAPTURECHANGED:
       // Another window took the mouse (a switch to another program, a drag elsewhere).
       if (reinterpret_cast<HWND>(lParam) != window) CloseMenu();

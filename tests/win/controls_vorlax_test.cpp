@@ -209,6 +209,24 @@ TEST_F(VorlaxTest, PressOnAnItemReleasedOffTheMenuPicksNothingAndKeepsItOpen) {
   EXPECT_TRUE(IsWindow(menu));
 }
 
+TEST_F(VorlaxTest, AMenuGoesWithItsOwnerWindow) {
+  HWND other = CreateWindowExW(0, L"VorlaxTestOwner", L"other", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  VorlaxItem item{kVorlaxItemNormal, 1, u"One"};
+  ASSERT_EQ(lib_.CreateVorlax(other, 20, 100, 0, 0, 0, 0, 0, nullptr, 0, nullptr, &item, 1), 1);
+  HWND menu = FindWindowW(MenuClass(), nullptr);
+  ASSERT_NE(menu, nullptr);
+  DestroyWindow(other);
+  Pump();
+  EXPECT_FALSE(IsWindow(menu));
+  EXPECT_EQ(lib_.DestroyVorlax(nullptr), 0);
+  // The library is whole again: the next menu opens and picks as usual.
+  menu = Open();
+  ASSERT_NE(menu, nullptr);
+  Click(menu, WM_LBUTTONDOWN, WM_LBUTTONUP, 40, 10);
+  EXPECT_EQ(g_Picks, (std::vector<std::pair<WPARAM, LPARAM>>{{10, 0x337}}));
+}
+
 TEST_F(VorlaxTest, UnusableArgumentsOpenNothing) {
   VorlaxItem item{kVorlaxItemNormal, 1, {}};
   for (int i = 0; i <= kVorlaxCaptionChars; ++i) item.szText[i] = u'W';  // no terminator
