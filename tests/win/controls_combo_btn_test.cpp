@@ -86,6 +86,15 @@ TEST_F(ComboBtnTest, AClickOpensTheFirstFifteenItemsBelowAndAClickOnOnePicksIt) 
   EXPECT_EQ(combo.SelectedValue(), 503);
   EXPECT_EQ(combo.Caption(), u"Item D");
   EXPECT_FALSE(IsWindow(menu));
+
+  // A second click on the button while its menu is open closes it and does not open it again.
+  Click(button.left + 30, button.top + 10);
+  ASSERT_TRUE(skintest::PumpUntil([] { return OpenMenuWindow() != nullptr; }));
+  Click(button.left + 30, button.top + 10);
+  ASSERT_TRUE(skintest::PumpUntil([] { return OpenMenuWindow() == nullptr; }));
+  skintest::PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(OpenMenuWindow(), nullptr);
+  EXPECT_EQ(parent.commands.size(), 1u);
 }
 
 TEST_F(ComboBtnTest, APickThatNamesNoShownItemClosesTheMenuAndTellsNobody) {
