@@ -118,6 +118,32 @@ std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
   return std::string();
 }
 
+// What an apply left out and why, one line each; and a line when it sent nothing at all, so that
+// a run that did nothing never looks like one that did everything.
+void TellSkipped(const ApplyOutcome& outcome, uint32_t flags, FILE* err) {
+  constexpr uint32_t kTables = APPLY_MATRIX | APPLY_LED | APPLY_COLOR;
+  if (!(flags & kTables)) {
+    std::fprintf(err,
+                 "velkorctl: nothing was sent: --flags %u names no table (1 key matrix, 2 lighting, "
+                 "4 key colours)\n",
+                 static_cast<unsigned>(flags));
+    return;
+  }
+  if (outcome.ledModeSkipped)
+    std::fprintf(err, "velkorctl: lighting skipped: the profile's lighting mode %u is out of range (0-%d)\n",
+                 static_cast<unsigned>(outcome.ledMode), kLedModes - 1);
+  if (outcome.colorGroupSkipped)
+    std::fprintf(err, "velkorctl: key colours skipped: the profile's game group %u is out of range (0-%d)\n",
+                 static_cast<unsigned>(outcome.colorGroup), kGameGroups - 1);
+  if (outcome.sent || outcome.failed) return;
+  if (outcome.colorModeSkipped)
+    std::fprintf(err,
+                 "velkorctl: key colours skipped: they are sent in lighting mode %u only, the "
+                 "profile's mode is %u\n",
+                 static_cast<unsigned>(kLedModeColorPerKey), static_cast<unsigned>(outcome.ledMode));
+  std::fprintf(err, "velkorctl: nothing was sent\n");
+}
+
 // The profile the main window would select: the stored current one, else the first.
 const PROFILEINFO* CurrentProfile(uint32_t currentId) {
   const PROFILEINFO* p = FindProfile(currentId);
@@ -153,6 +179,8 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
   std::u16string appData = o.appData.empty() ? AppDataFolderPath() : o.appData;
   LoadMacroLibrary(appData, g_Settings.MacroDir != 0);
   LoadProfileStore(appData);
+  // No store yet (or an empty one): the profiles the main window would start with.
+  if (g_ProfileList.empty()) AddDefaultProfilesUnlessThree(g_Texts.tc_proname);
   uint32_t currentId = LoadCurrentProfileId(appData);
   const PROFILEINFO* current = CurrentProfile(currentId);
 
@@ -161,7 +189,7 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
     for (const auto& p : g_ProfileList) {
       std::u16string name(p->szName, u16::BoundedLength(p->szName, 20));
       std::fprintf(out, "%d%s\t0x%06X\t%s\n", n++, p.get() == current ? "*" : "",
-                   static_cast<unsigned>(p->dwId & 0xFFFFFF), u16::ToUtf8(name).c_str());
+                   static_cast<unsigned>(p->dwId), u16::ToUtf8(name).c_str());
     }
     return kCtlOk;
   }
@@ -184,10 +212,12 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
     driver.m_hLed = 2;
     driver.m_hColor = 3;
     driver.m_hMacro = 4;
-    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags);
+    ApplyOutcome outcome;
+    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags, &outcome);
     g_recorded = nullptr;
     driver.m_hMatrix = driver.m_hLed = driver.m_hColor = driver.m_hMacro = 0;
     for (const auto& r : reports) std::fprintf(out, "%d %s\n", r.empty() ? 0 : r[0], Hex(r).c_str());
+    TellSkipped(outcome, o.flags, err);
     if (!ok) {
       std::fprintf(err, "velkorctl: the apply sequence stopped on an error\n");
       return kCtlApplyFailed;
@@ -202,20 +232,32 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
   }
   int status;
   if (!driver.FindDev()) {
-    std::fprintf(err, "velkorctl: no keyboard found (%s)\n", u16::ToUtf8(DeviceIdText()).c_str());
+    if (driver.m_productRefused)
+      std::fprintf(err, "velkorctl: the keyboard %s calls itself \"%s\", not \"%s\" (MatchStr)\n",
+                   u16::ToUtf8(DeviceIdText()).c_str(), u16::ToUtf8(driver.m_refusedProduct).c_str(),
+                   u16::ToUtf8(WantedProductString()).c_str());
+    else
+      std::fprintf(err, "velkorctl: no keyboard found (%s)\n", u16::ToUtf8(DeviceIdText()).c_str());
     status = kCtlNoKeyboardOrUsage;
   } else {
     if (driver.CountDevices() > 1) {
       std::u16string notice = g_Texts.tc_msg11.empty() ? u"More than one keyboard is attached." : g_Texts.tc_msg11;
       std::fprintf(err, "velkorctl: %s\n", u16::ToUtf8(notice).c_str());
     }
-    if (ApplySetting(nullptr, &driver, profile, 0, o.flags)) {
+    ApplyOutcome outcome;
+    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags, &outcome);
+    TellSkipped(outcome, o.flags, err);
+    const unsigned code = static_cast<unsigned>(outcome.failed ? outcome.firstError : plat::LastError());
+    status = kCtlApplyFailed;
+    if (!ok)
+      std::fprintf(err, "velkorctl: the keyboard did not take the settings (err=%u)\n", code);
+    else if (outcome.failed && !outcome.sent)  // GoWithNoDev went on past every refusal
+      std::fprintf(err, "velkorctl: every report failed, the keyboard took nothing (err=%u)\n", code);
+    else if (outcome.failed)
+      std::fprintf(err, "velkorctl: %d of %d reports failed (err=%u)\n", outcome.failed,
+                   outcome.failed + outcome.sent, code);
+    else
       status = kCtlOk;
-    } else {
-      std::fprintf(err, "velkorctl: the keyboard did not take the settings (err=%u)\n",
-                   static_cast<unsigned>(plat::LastError()));
-      status = kCtlApplyFailed;
-    }
   }
   UnbindDeviceLibrary();
   return status;
