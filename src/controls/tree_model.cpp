@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/u16.h"
+
 namespace {
 
 const std::vector<TreeItemId> kNoChildren;
@@ -40,6 +42,15 @@ TreeItemId TreeModel::Parent(TreeItemId item) const {
 const std::u16string* TreeModel::Text(TreeItemId item) const {
   const Node* node = FindNode(item);
   return node ? &node->text : nullptr;
+}
+
+TreeItemId TreeModel::FindChildByText(TreeItemId parent, const std::u16string& text) const {
+  for (TreeItemId child : Children(parent)) {
+    const std::u16string& own = FindNode(child)->text;
+    if (own.size() == text.size() && u16::EqualNoCase(own.c_str(), text.c_str(), own.size()))
+      return child;
+  }
+  return kTreeNoItem;
 }
 
 MACROITEM* TreeModel::FindItemRecord(TreeItemId item) {

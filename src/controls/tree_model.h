@@ -151,6 +151,9 @@ class TreeModel {
   // The children of an item or of the root; empty for anything else.
   const std::vector<TreeItemId>& Children(TreeItemId parent) const;
   const std::u16string* Text(TreeItemId item) const;
+  // The first child of `parent` whose text equals `text` ignoring case, as names of one folder
+  // are compared; 0 when there is none.
+  TreeItemId FindChildByText(TreeItemId parent, const std::u16string& text) const;
 
   TreeItemId Selected() const { return m_selected; }
   // 0 clears the selection; an item opens its ancestors and is scrolled into view. False for

@@ -7,7 +7,7 @@
 
 #include "config/settings.h"
 #include "macro/macro_record.h"
-#include "unit/temp_folder.h"
+#include "unit/macro_files.h"
 
 namespace {
 
@@ -19,18 +19,9 @@ class MacroTreeFillTest : public ::testing::Test {
   }
   void TearDown() override { MacroList.RemoveAll(); }
 
-  void WriteMacro(const std::string& rel, uint32_t id) {
-    tmp.MakeFolder(rel.substr(0, rel.rfind('/')));
-    StMacro record;
-    std::memset(&record, 0, sizeof record);
-    record.dwMagicNumber = kMacroMagic;
-    record.dwMacroId = id;
-    ASSERT_TRUE(WriteMacroFile(tmp.U16Path(rel), record));
-  }
+  void WriteMacro(const std::string& rel, uint32_t id) { WriteTestMacro(tmp, rel, id); }
   TreeItemId Child(TreeItemId parent, const std::u16string& text) {
-    for (TreeItemId child : tree.Children(parent))
-      if (*tree.Text(child) == text) return child;
-    return kTreeNoItem;
+    return tree.FindChildByText(parent, text);
   }
 
   TempFolder tmp{"velkor-treefill"};
@@ -57,7 +48,7 @@ TEST_F(MacroTreeFillTest, FoldersDeeperThanSixLevelsGetNoItemsButTheirMacrosLoad
     ASSERT_NE(folder, kTreeNoItem) << level;
     EXPECT_EQ(tree.FindItemRecord(folder)->kind, kTreeKindFolder);
   }
-  EXPECT_NE(Child(folder, u"Six"), kTreeNoItem);
+  EXPECT_NE(Child(folder, u"SIX"), kTreeNoItem);  // names compare without case
   EXPECT_EQ(Child(folder, u"L7"), kTreeNoItem);
   EXPECT_EQ(tree.Count(), 1u + 6u + 1u);
   ASSERT_NE(FindMacroById(0x17), nullptr);
