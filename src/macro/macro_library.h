@@ -25,27 +25,3 @@ bool LoadMacroLibrary(const std::u16string& appDataFolder, bool foldersFlag);
 // One folder scan without a tree: `path` with or without its trailing backslash. Folder names
 // beginning with '.' or '$' are never entered. Paths of 257 characters or more load nothing.
 bool LoadMacroFolder(const std::u16string& path, bool recursive, bool foldersFlag);
-
-// Where a scan with a tree puts what it finds. Item handles are the receiver's own; 0 means
-// none, and an insert the receiver refuses (too deep, say) answers 0.
-class MacroScanTree {
- public:
-  virtual ~MacroScanTree() = default;
-  virtual uint32_t InsertFolder(uint32_t parent, const std::u16string& name,
-                                const std::u16string& imagePath) = 0;
-  virtual uint32_t InsertMacro(uint32_t parent, const std::u16string& name, uint32_t macroId) = 0;
-};
-
-struct MacroScanParams {
-  MacroScanTree* tree = nullptr;
-  uint32_t parent = 0;      // the tree item the folder's contents go under
-  bool freshIds = false;    // give every record a new identifier and mark it for writing
-  bool foldersFlag = false; // the MacroDir setting: sub-folders exist only with it
-};
-
-// One folder scan into a tree. Sub-folders become folder items (with "<name>\\<name>.png" as
-// their image) and are entered when `recursive`; a folder the tree refuses is still scanned, so
-// its macros reach MacroList without items. Every valid file becomes a macro item named by the
-// file name up to its last '.'. A record goes into MacroList only when no record there has its
-// identifier yet, so scanning the same folder again adds items, never second copies.
-bool LoadMacroFolder(const std::u16string& path, bool recursive, const MacroScanParams& params);
