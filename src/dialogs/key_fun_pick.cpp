@@ -5,7 +5,7 @@
 #include "config/key_names.h"
 #include "config/layout.h"
 #include "config/text_table.h"
-#include "controls/macro_tree_fill.h"
+#include "macro/macro_library.h"
 #include "platform/u16.h"
 #include "profile/key_function.h"
 
@@ -87,7 +87,12 @@ uint8_t ModifierBit(uint8_t code) {
 }
 
 KeyFunPicker::KeyFunPicker(KeyFunPickView& view, TreeModel& macroTree)
-    : m_view(view), m_tree(macroTree), m_swatches(kSwatchColours, kSwatchColourCount, 7) {}
+    : m_view(view),
+      m_tree(macroTree),
+      m_mirror(new MacroTreeMirror(m_library, macroTree)),
+      m_swatches(kSwatchColours, kSwatchColourCount, 7) {}
+
+KeyFunPicker::~KeyFunPicker() = default;
 
 void KeyFunPicker::Open(const KeyPickRequest& request) {
   m_request = request;
@@ -105,7 +110,7 @@ void KeyFunPicker::Open(const KeyPickRequest& request) {
 void KeyFunPicker::OnTab(int page) {
   if (page < kPickPageCombo || page > kPickPageMedia) return;
   if (page == kPickPageMacro && m_tree.IsEmpty())
-    FillMacroTree(m_tree, m_request.appDataFolder, m_request.macroFolders);
+    LoadMacroLibrary(m_request.appDataFolder, &m_library, m_request.macroFolders);
   m_page = page;
   m_view.ShowPage(page);
 }

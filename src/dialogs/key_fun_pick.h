@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/color_swatch.h"
+#include "controls/macro_tree_mirror.h"
 #include "controls/pixel_rect.h"
 #include "controls/tree_model.h"
 #include "records/profile_record.h"
@@ -111,8 +113,10 @@ struct PickerText {
 
 class KeyFunPicker {
  public:
-  // `macroTree` is the macro page's tree; the picker fills it the first time the page shows.
+  // `macroTree` is the macro page's tree control; the picker shows the macro library in it,
+  // read from disk the first time the page shows.
   KeyFunPicker(KeyFunPickView& view, TreeModel& macroTree);
+  ~KeyFunPicker();
 
   // The state a new dialog starts with for this request.
   void Open(const KeyPickRequest& request);
@@ -150,6 +154,8 @@ class KeyFunPicker {
 
   KeyFunPickView& m_view;
   TreeModel& m_tree;
+  MacroTreeModel m_library;
+  std::unique_ptr<MacroTreeMirror> m_mirror;
   KeyPickRequest m_request;
   bool m_colourRow = false;
   int m_resultKind = kPickResultFunction;
