@@ -5,6 +5,7 @@
 #include "config/key_names.h"
 #include "config/layout.h"
 #include "config/text_table.h"
+#include "controls/key_capture.h"
 #include "macro/macro_library.h"
 #include "platform/u16.h"
 #include "profile/key_function.h"
@@ -29,7 +30,6 @@ constexpr uint32_t kComboWord = 0x02000000;
 constexpr uint32_t kMacroWord = 0x05000000;
 constexpr uint32_t kMacroIdMask = 0xFFFFFF;
 constexpr uint32_t kExtendedKeyFlag = 0x01000000;
-constexpr uint32_t kRightShiftScanBit = 0x00100000;
 
 // Everything after the first dword goes, rcKey and nMatrix included: the opener puts those back
 // from the layout.
@@ -65,27 +65,6 @@ PickKeyEvent& LastPickKeyEvent() {
   return last;
 }
 
-uint8_t CapturedKeyCode(uint32_t vk, uint32_t keyData) {
-  if (vk == 0x11 && (keyData & kExtendedKeyFlag)) return 0xA3;
-  if (vk == 0x12 && (keyData & kExtendedKeyFlag)) return 0xA5;
-  if (vk == 0x10 && (keyData & kRightShiftScanBit)) return 0xA1;
-  return static_cast<uint8_t>(vk);
-}
-
-uint8_t ModifierBit(uint8_t code) {
-  switch (code) {
-    case 0xA2: case 0x11: return 0x01;
-    case 0xA0: case 0x10: return 0x02;
-    case 0xA4: case 0x12: return 0x04;
-    case 0x5B: return 0x08;
-    case 0xA3: return 0x10;
-    case 0xA1: return 0x20;
-    case 0xA5: return 0x40;
-    case 0x5C: return 0x80;
-    default: return 0;
-  }
-}
-
 KeyFunPicker::KeyFunPicker(KeyFunPickView& view, TreeModel& macroTree)
     : m_view(view),
       m_tree(macroTree),
@@ -119,11 +98,12 @@ bool KeyFunPicker::OnKeyMessage(bool up, uint32_t vk, uint32_t keyData) {
   if (m_page != kPickPageCombo) return false;
   if (vk == 0 || vk > 0xFF) return true;  // no key code: taken, and nothing else
   const uint8_t flag = up ? 0x80 : 0;
-  const uint8_t code = CapturedKeyCode(vk, keyData);
+  const uint8_t code = ui::CapturedKeyCode(static_cast<uint8_t>(vk), (keyData & kExtendedKeyFlag) != 0,
+                                           static_cast<uint8_t>(keyData >> 16));
   PickKeyEvent& last = LastPickKeyEvent();
   if (last.vk == code && last.up == flag) return true;  // auto-repeat
   if (!up) {
-    if (const uint8_t bit = ModifierBit(code)) {
+    if (const uint8_t bit = ui::ModifierBit(code)) {
       m_captured[0] |= bit;
     } else if (m_captured[1] == 0 || m_captured[1] == code) {
       m_captured[1] = code;

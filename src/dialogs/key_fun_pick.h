@@ -64,12 +64,6 @@ struct PickKeyEvent {
 };
 PickKeyEvent& LastPickKeyEvent();
 
-// The key code a key message stands for: Ctrl and Alt with the extended-key flag become their
-// right-hand codes, Shift with the right Shift's scan code becomes right Shift.
-uint8_t CapturedKeyCode(uint32_t vk, uint32_t keyData);
-// The modifier bit of a key code, 0 for a key that is no modifier.
-uint8_t ModifierBit(uint8_t code);
-
 // Places in the picker's client area.
 namespace picker_layout {
 constexpr PixelRect kCloseHotSpot{429, 11, 473, 30};
