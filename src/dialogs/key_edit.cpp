@@ -31,8 +31,8 @@ bool KeyHasOwnFunction(const KEYINFO& entry, const KEYINFO& layoutDefault) {
          entry.bVk2 != layoutDefault.bVk2;
 }
 
-KeyEditResult EditKey(PROFILEINFO* profile, int keyIndex, const std::u16string& appDataFolder,
-                      KeyEditHost& host) {
+KeyEditResult EditKeyFromPicker(PROFILEINFO* profile, int keyIndex,
+                                const std::u16string& appDataFolder, KeyEditHost& host) {
   if (!profile) return KeyEditResult::NoProfile;
   const KEYINFO* current = ProfileKeyEntry(profile, keyIndex);
   if (!current || !DefaultKeyEntry(keyIndex)) return KeyEditResult::NoSuchKey;

@@ -13,7 +13,7 @@
 class KeyEditHost {
  public:
   virtual ~KeyEditHost() = default;
-  // Runs the picker modally (RunKeyFunPickDlg in the window build).
+  // Runs the picker modally: RunKeyFunPickDlg(main window, request) in the window build.
   virtual KeyPickOutcome RunPicker(const KeyPickRequest& request) = 0;
   // The keyboard view's selected key, -1 for none.
   virtual int SelectedKey() const = 0;
@@ -44,5 +44,5 @@ bool KeyHasOwnFunction(const KEYINFO& entry, const KEYINFO& layoutDefault);
 
 // The whole edit for WM_KEY_CLICKED with `keyIndex` (its wParam) on `profile` (the current
 // profile, or null).
-KeyEditResult EditKey(PROFILEINFO* profile, int keyIndex, const std::u16string& appDataFolder,
-                      KeyEditHost& host);
+KeyEditResult EditKeyFromPicker(PROFILEINFO* profile, int keyIndex,
+                                const std::u16string& appDataFolder, KeyEditHost& host);

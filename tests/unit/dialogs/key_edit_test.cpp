@@ -48,7 +48,7 @@ class KeyEditTest : public PickerFixture {
     outcome.entry = entry;
     return outcome;
   }
-  KeyEditResult Edit(int key = kKeyC) { return EditKey(&profile, key, u"C:\\data\\", host); }
+  KeyEditResult Edit(int key = kKeyC) { return EditKeyFromPicker(&profile, key, u"C:\\data\\", host); }
 
   PROFILEINFO profile;
   RecordingHost host;
@@ -73,7 +73,7 @@ TEST_F(KeyEditTest, TheKeysEntryAndTheColourModeGoToThePicker) {
 }
 
 TEST_F(KeyEditTest, NoProfileOrNoSuchKeyOpensNothing) {
-  EXPECT_EQ(EditKey(nullptr, kKeyC, u"", host), KeyEditResult::NoProfile);
+  EXPECT_EQ(EditKeyFromPicker(nullptr, kKeyC, u"", host), KeyEditResult::NoProfile);
   for (int bad : {-1, 104, 144, 1 << 20}) EXPECT_EQ(Edit(bad), KeyEditResult::NoSuchKey) << bad;
   EXPECT_TRUE(host.requests.empty());
 }
