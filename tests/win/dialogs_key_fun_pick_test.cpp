@@ -127,7 +127,7 @@ class KeyFunPickDlgTest : public ::testing::Test {
   }
   void WriteMacro(const std::wstring& rel, uint32_t id) {
     const std::wstring path = appData + L"Mac\\" + rel;
-    for (size_t at = appData.size(); (at = path.find(L'\\', at + 1)) != std::wstring::npos;)
+    for (size_t at = appData.size() - 2; (at = path.find(L'\\', at + 1)) != std::wstring::npos;)
       CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
     StMacro record;
     std::memset(&record, 0, sizeof record);
@@ -194,12 +194,12 @@ TEST_F(KeyFunPickDlgTest, MacroPageShowsTheLibraryAndOkReturnsTheClickedMacro) {
   // The listing order of a folder is the file system's, so the rows are known only while each
   // folder holds one entry; screenshots get a fuller library.
   const bool shots = std::getenv("VELKOR_SHOT_DIR") != nullptr;
-  WriteMacro(L"Games\\Combo.mck", 0x000201);
+  ASSERT_NO_FATAL_FAILURE(WriteMacro(L"Games\\Combo.mck", 0x000201));
   if (shots) {
-    WriteMacro(L"Fire.mck", 0x000101);
-    WriteMacro(L"Strafe left and right, twice.mck", 0x000102);
-    WriteMacro(L"Shooters\\Reload.mck", 0x000301);
-    WriteMacro(L"Shooters\\Sniper\\Hold breath.mck", 0x000302);
+    ASSERT_NO_FATAL_FAILURE(WriteMacro(L"Fire.mck", 0x000101));
+    ASSERT_NO_FATAL_FAILURE(WriteMacro(L"Strafe left and right, twice.mck", 0x000102));
+    ASSERT_NO_FATAL_FAILURE(WriteMacro(L"Shooters\\Reload.mck", 0x000301));
+    ASSERT_NO_FATAL_FAILURE(WriteMacro(L"Shooters\\Sniper\\Hold breath.mck", 0x000302));
   }
   const KeyPickOutcome outcome = Run([shots](HWND picker) {
     Click(picker, Button(picker, u"Macro"));
