@@ -288,8 +288,9 @@ TreeHit TreeModel::HitTest(int x, int y) const {
   if (row >= rows.size()) return hit;
   hit.item = rows[row];
   const int depth = GetItemDepth(hit.item);
-  if (x < depth * kTreeIndent) hit.part = TreeHitPart::Indent;
-  else if (x < (depth + 1) * kTreeIndent && !Children(hit.item).empty()) hit.part = TreeHitPart::Button;
+  const int inRow = x - kTreeLeftMargin;
+  if (inRow < depth * kTreeIndent) hit.part = TreeHitPart::Indent;
+  else if (inRow < (depth + 1) * kTreeIndent && !Children(hit.item).empty()) hit.part = TreeHitPart::Button;
   else hit.part = TreeHitPart::Item;
   return hit;
 }
@@ -378,7 +379,7 @@ std::vector<TreeRowPaint> TreeModel::PaintRows(int folderImageWidth, int folderI
     paint.text = &node.text;
     paint.selected = paint.item == m_selected;
     paint.row = {0, top, m_width, top + kTreeItemHeight};
-    const int labelLeft = (GetItemDepth(paint.item) + 1) * kTreeIndent;
+    const int labelLeft = kTreeLeftMargin + (GetItemDepth(paint.item) + 1) * kTreeIndent;
     const PixelRect indentPlace{labelLeft - kTreeIndent, top, labelLeft, top + kTreeItemHeight};
     const bool hasImage = node.record.image != nullptr;
     int textLeft;

@@ -55,6 +55,7 @@ struct MACROITEM {
 
 constexpr int kTreeItemHeight = 20;
 constexpr int kTreeIndent = 19;
+constexpr int kTreeLeftMargin = 3;  // keeps top-level texts off the frame
 constexpr int kTreeIconSize = 18;
 constexpr int kTreeIconGap = 2;
 constexpr int kTreeMaxFolderAncestors = 5;  // a folder goes only under a parent with fewer

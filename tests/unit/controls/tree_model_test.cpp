@@ -313,12 +313,12 @@ TEST_F(TreeModelTest, RowsPlaceFolderImagesIconsAndTextByKind) {
   ASSERT_EQ(tree.Selected(), eventItem);
   const std::vector<TreeRowPaint> rows = tree.PaintRows(16, 16);
   ASSERT_EQ(rows.size(), 4u);
-  const int label0 = kTreeIndent, label1 = 2 * kTreeIndent;
+  const int label0 = kTreeLeftMargin + kTreeIndent, label1 = label0 + kTreeIndent;
 
   EXPECT_EQ(rows[0].item, games);
   EXPECT_TRUE(rows[0].hasFolderImage);
   EXPECT_TRUE(rows[0].folderOpen);
-  EXPECT_EQ(rows[0].folderImage, (PixelRect{1, 2, 17, 18}));  // 16 x 16 centred in 19 x 20
+  EXPECT_EQ(rows[0].folderImage, (PixelRect{kTreeLeftMargin + 1, 2, kTreeLeftMargin + 17, 18}));  // centred
   EXPECT_TRUE(rows[0].hasIcon);
   EXPECT_EQ(rows[0].icon, (PixelRect{label0 + 2, 1, label0 + 20, 19}));
   EXPECT_EQ(rows[0].textRect, (PixelRect{label0 + 5 + 4 + 18, 0, 225, 20}));
