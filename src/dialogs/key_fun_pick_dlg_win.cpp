@@ -145,8 +145,14 @@ void CKeyFunPickDlg::Draw(HDC dc, const RECT& client) {
 
 void CKeyFunPickDlg::OnCommand(HWND from) {
   if (!from) return;
-  for (int i = 0; i < 3; ++i)
-    if (from == m_tabs[i].hwnd()) m_picker.OnTab(i + 1);
+  for (int i = 0; i < 3; ++i) {
+    if (from != m_tabs[i].hwnd()) continue;
+    // The macro page reads the whole library from disk the first time it shows.
+    const bool reads = i + 1 == kPickPageMacro && m_tree.Model().IsEmpty();
+    HCURSOR previous = reads ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr;
+    m_picker.OnTab(i + 1);
+    if (reads) SetCursor(previous);
+  }
   if (from == m_ok.hwnd()) m_picker.OnOk();
   else if (from == m_cancel.hwnd()) m_picker.OnCancel();
   else if (from == m_media.hwnd()) m_picker.OnMediaPicked(static_cast<uint32_t>(m_media.SelectedValue()));
