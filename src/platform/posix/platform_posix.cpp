@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
@@ -77,7 +78,7 @@ void ResetTestHooks() { HooksRef() = Hooks(); }
 File OpenFile(const std::u16string& path, FileMode mode) {
   File file;
   std::string native = NativePath(path);
-  int flags = mode == FileMode::ReadExisting ? O_RDONLY : (O_RDWR | O_CREAT | O_TRUNC);
+  int flags = mode == FileMode::CreateAlways ? (O_RDWR | O_CREAT | O_TRUNC) : O_RDONLY;
   struct stat st;
   if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     g_lastError = kErrAccessDenied;
@@ -395,6 +396,55 @@ void DebugOutput(const std::u16string& text) {
 
 std::string ToNarrow(const std::u16string& text) { return u16::ToUtf8(text); }
 
+namespace {
+// The C library's name of a Windows code page.
+std::string IconvName(uint32_t codePage) {
+  switch (codePage) {
+    case 20866: return "KOI8-R";
+    case 21866: return "KOI8-U";
+    case 20932: return "EUC-JP";
+    case 51949: return "EUC-KR";
+    case 54936: return "GB18030";
+    case 10000: return "MACINTOSH";
+    case 65001: return "UTF-8";
+    default: break;
+  }
+  if (codePage >= 28591 && codePage <= 28606) return "ISO-8859-" + std::to_string(codePage - 28590);
+  return "CP" + std::to_string(codePage);
+}
+}  // namespace
+
+bool DecodeCodePage(uint32_t codePage, const void* data, size_t size, std::u16string& out) {
+  out.clear();
+  if (codePage == 0) return false;
+  iconv_t cd = ::iconv_open("UTF-16LE", IconvName(codePage).c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  char* in = const_cast<char*>(static_cast<const char*>(data));
+  size_t inLeft = size;
+  std::vector<char> buffer(4 * size + 16);
+  while (inLeft > 0) {
+    char* dest = buffer.data();
+    size_t destLeft = buffer.size();
+    size_t r = ::iconv(cd, &in, &inLeft, &dest, &destLeft);
+    const char* produced = buffer.data();
+    for (; produced + 1 < dest; produced += 2)
+      out += static_cast<char16_t>(static_cast<uint8_t>(produced[0]) |
+                                   (static_cast<uint8_t>(produced[1]) << 8));
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    // A byte that starts no character of the page (or a cut-off one at the end): one
+    // replacement character, and on with the next byte.
+    out += u'\uFFFD';
+    ++in;
+    --inLeft;
+    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  ::iconv_close(cd);
+  return true;
+}
+
+uint32_t AnsiCodePage() { return 1252; }
+
 std::u16string ErrorText(uint32_t code) {
   const char16_t* text = nullptr;
   switch (code) {
@@ -458,14 +508,17 @@ std::u16string IniText(const std::u16string& path) {
 
 uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue,
                    const std::u16string& path) {
-  return ini::GetInt(IniText(path), section, key, defaultValue);
+  return IniFile(path).GetInt(section, key, defaultValue);
 }
 
 std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
                             const std::u16string& defaultValue, size_t bufferUnits,
                             const std::u16string& path) {
-  return ini::GetString(IniText(path), section, key, defaultValue, bufferUnits);
+  return IniFile(path).GetString(section, key, defaultValue, bufferUnits);
 }
+
+IniFile::IniFile(std::u16string path)
+    : m_path(std::move(path)), m_table(IniText(m_path)), m_parsed(true) {}
 
 void* LoadDynamicLibrary(const std::u16string& path) {
   void* h = ::dlopen(NativePath(path).c_str(), RTLD_NOW | RTLD_LOCAL);

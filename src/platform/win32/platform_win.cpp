@@ -8,6 +8,7 @@
 #undef RemoveDirectory
 
 #include <cstdio>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/u16.h"
@@ -45,11 +46,21 @@ void ResetTestHooks() { HooksRef() = Hooks(); }
 
 File OpenFile(const std::u16string& path, FileMode mode) {
   File file;
-  HANDLE h = mode == FileMode::ReadExisting
-                 ? ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr)
-                 : ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = INVALID_HANDLE_VALUE;
+  switch (mode) {
+    case FileMode::ReadExisting:
+      h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+    case FileMode::ReadShared:
+      h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+    case FileMode::CreateAlways:
+      h = ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+  }
   if (h == INVALID_HANDLE_VALUE) return file;
   file.impl = new WinFile{h, path};
   return file;
@@ -282,6 +293,25 @@ std::u16string IniGetString(const std::u16string& section, const std::u16string&
                                        static_cast<DWORD>(bufferUnits), W(path));
   return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
 }
+
+IniFile::IniFile(std::u16string path) : m_path(std::move(path)) {}
+
+bool DecodeCodePage(uint32_t codePage, const void* data, size_t size, std::u16string& out) {
+  out.clear();
+  if (!::IsValidCodePage(codePage)) return false;
+  if (size == 0) return true;
+  if (size > 0x7FFFFFFF) return false;
+  const char* bytes = static_cast<const char*>(data);
+  int n = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), nullptr, 0);
+  if (n <= 0) return false;
+  std::vector<wchar_t> buffer(static_cast<size_t>(n));
+  n = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), buffer.data(), n);
+  if (n <= 0) return false;
+  out.assign(reinterpret_cast<const char16_t*>(buffer.data()), static_cast<size_t>(n));
+  return true;
+}
+
+uint32_t AnsiCodePage() { return ::GetACP(); }
 
 void* LoadDynamicLibrary(const std::u16string& path) { return ::LoadLibraryW(W(path)); }
 
