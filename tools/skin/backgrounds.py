@@ -195,8 +195,9 @@ def picker(w, h):
 
 def message_box(w, h):
     defs, body = _dialog(w, h, header=40)
+    # No wells for the buttons: a notice has OK alone, in Cancel's place, and an empty well
+    # beside it would look like a missing button.
     body += hline(20, w - 20, h - 56, LINE)
-    body += _well(w - 164, h - 45, w - 107, h - 15) + _well(w - 87, h - 45, w - 30, h - 15)
     return document(w, h, body, defs)
 
 
