@@ -14,6 +14,7 @@ command -v clang++ >/dev/null || need+=(clang)
 [ -d /usr/src/googletest ] || need+=(googletest)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 command -v python3 >/dev/null || need+=(python3)
+command -v makensis >/dev/null || need+=(nsis)
 [ ${#need[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" != 0 ]; then
   echo "Please install: ${need[*]} (for example: sudo apt-get install ${need[*]})" >&2
