@@ -25,6 +25,8 @@ class MainView {
   virtual void RunMacroEditor() = 0;
   // Editing the function of a key that was clicked (modal).
   virtual void EditKey(int slot) = 0;
+  // A modal loop of ours besides the main window's own runs (whoever opened the dialog).
+  virtual bool OtherLoopRunning() const = 0;
 
   virtual void AddTrayIcon() = 0;
   // A balloon on the tray icon; nothing without one.
@@ -104,7 +106,7 @@ class MainPresenter {
    private:
     MainPresenter& p_;
   };
-  bool IsBusy() const { return busy_ > 0; }
+  bool IsBusy() const { return busy_ > 0 || view_.OtherLoopRunning(); }
 
  private:
   void Notice(const std::u16string& text);

@@ -9,6 +9,9 @@
 #include "config/layout.h"
 #include "records/profile_record.h"
 
+// Posted to the parent when a key is released on; wParam = the key's slot.
+constexpr uint32_t WM_KEY_CLICKED = 0x0481;
+
 // 0x00BBGGRR (as stored) to 0xAARRGGBB (as drawn).
 uint32_t ColorToArgb(uint32_t bgr, uint8_t alpha);
 

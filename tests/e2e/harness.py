@@ -134,7 +134,15 @@ def run_until_closed(folder, title=TITLE, shot=None):
 
 
 def probe(*args):
-    out = subprocess.run([WINE, PROBE, *args], env=wine_env(), capture_output=True, text=True, timeout=60)
+    # A probe that starts while Wine is still bringing Velkor up now and then stalls for good; a
+    # fresh one, started after it is killed, answers at once.
+    for attempt in range(4):
+        try:
+            out = subprocess.run([WINE, PROBE, *args], env=wine_env(), capture_output=True, text=True, timeout=15)
+            break
+        except subprocess.TimeoutExpired:
+            if attempt == 3:
+                raise
     state = {}
     for part in out.stdout.split():
         if "=" in part:

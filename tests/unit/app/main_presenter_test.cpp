@@ -29,6 +29,7 @@ class FakeView : public MainView {
   bool confirm = true;
   bool shownFlag = true;
   bool visible = false;
+  bool otherLoop = false;  // a dialog someone else opened
   int pressed = -2;
   uint32_t marks[kKeySlots] = {};
   std::function<void()> duringModal;  // what arrives while a dialog of ours runs
@@ -49,6 +50,7 @@ class FakeView : public MainView {
   }
   void RunMacroEditor() override { calls.push_back("macros"); }
   void EditKey(int slot) override { calls.push_back("edit " + std::to_string(slot)); }
+  bool OtherLoopRunning() const override { return otherLoop; }
   void AddTrayIcon() override { calls.push_back("tray"); }
   void ShowBalloon(const std::u16string& text) override { calls.push_back("balloon " + N(text)); }
   bool ShownFlag() const override { return shownFlag; }
@@ -306,6 +308,9 @@ TEST_F(MainPresenterTest, GameWatchLeavesTheProfileAloneWhileBusyOrWithoutKeyboa
   view.confirm = false;
   view.duringModal = [&] { presenter.OnGameWatchTick(); };
   presenter.OnRestore();
+  view.otherLoop = true;
+  presenter.OnGameWatchTick();
+  view.otherLoop = false;
   host.open = false;
   presenter.OnGameWatchTick();
   EXPECT_TRUE(host.sentIds.empty());
