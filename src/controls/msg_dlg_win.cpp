@@ -65,8 +65,10 @@ bool CMsgDlg::Build(HWND owner) {
   m_fieldBrush.Reset(CreateSolidBrush(kFieldColour));
 
   // The window text is the title, or the message when there is none, so the box can be found by
-  // what it says; it never takes the main window's title, which a second copy looks for.
-  const std::u16string& name = m_model.title.empty() ? m_model.message : m_model.title;
+  // what it says; it never takes the main window's title, by which a second copy finds the
+  // main window.
+  const bool ownTitle = !m_model.title.empty() && m_model.title != g_Texts.tc_title;
+  const std::u16string& name = ownTitle ? m_model.title : m_model.message;
   if (!Create(kMsgDlgClass, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW,
               RECT{at.x, at.y, at.x + width, at.y + height}, owner, Wide(name).c_str()))
     return false;
@@ -74,15 +76,13 @@ bool CMsgDlg::Build(HWND owner) {
   CreateButtons(m_layout);
   CreateField(m_layout);
 
-  // The message is centred vertically in its place; measured once, not on every paint.
-  m_messageRect = ToRect(m_layout.messageRect);
+  // The message is measured once, not on every paint.
   if (HDC dc = GetDC(hwnd())) {
-    RECT measured = m_messageRect;
+    RECT measured = ToRect(m_layout.messageRect);
     ui::Selected font(dc, m_textFont.get());
     std::wstring text = Wide(m_model.message);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, kMessageFormat | DT_CALCRECT);
-    const int free = (m_messageRect.bottom - m_messageRect.top) - (measured.bottom - measured.top);
-    if (free > 0) m_messageRect.top += free / 2;
+    ui::MsgBoxModel::CentreBody(m_layout, measured.bottom - measured.top);
     ReleaseDC(hwnd(), dc);
   }
   return true;
@@ -137,7 +137,7 @@ void CMsgDlg::Draw(HDC dc) {
   ui::Selected font(dc, m_textFont.get());
   SetTextColor(dc, kMessageColour);
   std::wstring text = Wide(m_model.message);
-  RECT r = m_messageRect;
+  RECT r = ToRect(m_layout.messageRect);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, kMessageFormat);
 }
 

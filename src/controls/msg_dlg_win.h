@@ -64,8 +64,6 @@ class CMsgDlg : public ui::WindowBase {
   CPngBtn m_ok;
   CPngBtn m_cancel;
   HWND m_field = nullptr;
-  // The message's rectangle, narrowed to its text and centred vertically.
-  RECT m_messageRect{0, 0, 0, 0};
 };
 
 // A notice (type 1) with `text`; true when it ended with OK.
