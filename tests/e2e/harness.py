@@ -144,7 +144,10 @@ def probe(*args):
             if attempt == 3:
                 raise
     state = {}
-    for part in out.stdout.split():
+    line, _, text = out.stdout.partition(" text=")
+    if _:
+        state["text"] = text.rstrip("\r\n")
+    for part in line.split():
         if "=" in part:
             k, v = part.split("=", 1)
             state[k] = int(v)
