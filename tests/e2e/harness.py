@@ -114,9 +114,14 @@ class Velkor:
             self.proc.wait()
 
 
-def close_by_click(state):
-    """Clicks the close box in the top-right corner of the window's header."""
-    click(state["x"] + state["w"] - 24, state["y"] + 24)
+CLOSE_BUTTON = 1001
+
+
+def close_by_click(state=None):
+    """Clicks the main window's close button (found by its control identifier)."""
+    button = probe("child", TITLE, str(CLOSE_BUTTON))
+    assert button.get("visible") == 1, button
+    click(button["x"] + button["w"] // 2, button["y"] + button["h"] // 2)
 
 
 def run_until_closed(folder, title=TITLE, shot=None):
