@@ -99,6 +99,12 @@ void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name) {
   std::memcpy(profile.abReserved1, units, sizeof units);
 }
 
+bool AnyLinkedProfile(const ProfileList& list) {
+  for (const auto& record : list)
+    if (record->abReserved1[0] || record->abReserved1[1]) return true;
+  return false;
+}
+
 LinkedChoice ChooseLinkedProfile(const ProfileList& list, const std::vector<RunningProcess>& processes) {
   LinkedChoice choice;
   for (const auto& record : list) {

@@ -48,6 +48,10 @@ PROFILEINFO* ProfileOnButton(const ProfileList& list, int button);
 std::u16string LinkedProgramName(const PROFILEINFO& profile);
 void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name);
 
+// Whether any profile of the list names a linked program (without one the game watch has no
+// reason to take a process snapshot).
+bool AnyLinkedProfile(const ProfileList& list);
+
 struct RunningProcess {
   uint32_t pid;
   std::u16string exeName;

@@ -172,7 +172,7 @@ bool MainPresenter::StoreKeyFunction(int slot, const KEYINFO& picked) {
 }
 
 void MainPresenter::OnGameWatchTick() {
-  if (IsBusy() || !host_.DeviceOpen()) return;
+  if (IsBusy() || !host_.DeviceOpen() || !AnyLinkedProfile(g_ProfileList)) return;
   const LinkedChoice choice = ChooseLinkedProfile(g_ProfileList, host_.RunningProcesses());
   if (!choice.profile || choice.profile == g_pCurProfile || !retry_.ShouldTry(choice)) return;
   MainHost::SendResult result;

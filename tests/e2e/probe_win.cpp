@@ -8,6 +8,8 @@
 //   probe metrics            prints the full-screen work area the main window is centred in
 //   probe menu               prints the state of an open pop-up menu
 //   probe sleep <ms>         waits (a stand-in for a game the game watch looks for)
+//   probe bare <title> <w> <h>  a bare window of that size with a 1.3 s timer, until closed
+//                            (what the benchmark compares Velkor with)
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +27,26 @@ void PrintState(HWND hwnd) {
 
 UINT_PTR Number(const wchar_t* s) { return static_cast<UINT_PTR>(wcstoull(s, nullptr, 0)); }
 
+LRESULT CALLBACK BareProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+int RunBareWindow(const wchar_t* title, int width, int height) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = BareProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"BareWindow";
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, L"BareWindow", title, WS_POPUP | WS_VISIBLE, 100, 100, width, height,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+  SetTimer(hwnd, 1, 1300, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -41,6 +63,8 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(static_cast<DWORD>(Number(argv[2])));
     return 0;
   }
+  if (argc == 5 && wcscmp(argv[1], L"bare") == 0)
+    return RunBareWindow(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])));
   if (argc < 3) {
     std::fprintf(stderr, "usage: probe state|minimize|post|child|at <title> ...\n");
     return 2;

@@ -89,7 +89,11 @@ class FakeHost : public MainHost {
     sentIds.push_back(profile.dwId);
     return sendResult;
   }
-  std::vector<RunningProcess> RunningProcesses() override { return processes; }
+  std::vector<RunningProcess> RunningProcesses() override {
+    ++snapshots;
+    return processes;
+  }
+  int snapshots = 0;
 };
 
 class MainPresenterTest : public ::testing::Test {
@@ -299,6 +303,13 @@ TEST_F(MainPresenterTest, GameWatchSwitchesToTheEarlierLinkedProfileAndSavesTheI
   EXPECT_EQ(LoadCurrentProfileId(appData), 0x22u);
   presenter.OnGameWatchTick();  // already current: nothing sent again
   EXPECT_EQ(host.sentIds.size(), 1u);
+}
+
+TEST_F(MainPresenterTest, GameWatchTakesNoSnapshotWhenNoProfileIsLinked) {
+  StoreThree(0x11);
+  presenter.Start();
+  presenter.OnGameWatchTick();
+  EXPECT_EQ(host.snapshots, 0);
 }
 
 TEST_F(MainPresenterTest, GameWatchLeavesTheProfileAloneWhileBusyOrWithoutKeyboard) {
