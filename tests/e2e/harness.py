@@ -117,22 +117,23 @@ class Velkor:
 CLOSE_BUTTON = 1001
 
 
-def close_by_click(state=None):
+def close_by_click(state=None, title=TITLE):
     """Clicks the main window's close button (found by its control identifier)."""
-    button = probe("child", TITLE, str(CLOSE_BUTTON))
+    button = probe("child", title, str(CLOSE_BUTTON))
     assert button.get("visible") == 1, button
     click(button["x"] + button["w"] // 2, button["y"] + button["h"] // 2)
 
 
 def run_until_closed(folder, title=TITLE, shot=None):
-    """Starts Velkor, waits for its window, optionally photographs it, closes it with a click and
-    returns the exit code."""
+    """Starts Velkor without a tray icon, waits for its window, optionally photographs it, closes it
+    with a click (which, without a tray icon, ends the program) and returns the exit code."""
+    folder.set_option("TrayIcon", "2")
     app = Velkor(folder)
     try:
         state = wait_window(title)
         if shot:
             screenshot(shot)
-        close_by_click(state)
+        close_by_click(state, title)
         return app.wait_exit()
     finally:
         app.kill()
