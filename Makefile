@@ -9,7 +9,7 @@ export WINEDEBUG := -all
 export WINEDLLOVERRIDES := mscoree,mshtml=;winemenubuilder.exe=d
 HOME_FOR_WINE := $(abspath $(BUILD))/winehome
 
-.PHONY: all deps native win dist test test-native test-win test-tsan check-headers run fuzz clean skin-preview
+.PHONY: all deps native win dist test test-native test-win test-tsan check-headers run fuzz fuzz-all clean skin-preview
 
 all: dist
 
@@ -60,6 +60,11 @@ fuzz: native
 	mkdir -p $(BUILD)/native/fuzz/corpus-$(FUZZ)
 	$(BUILD)/native/fuzz/$(FUZZ)_fuzz -max_total_time=$(or $(SECONDS),600) -print_final_stats=1 \
 	  $(BUILD)/native/fuzz/corpus-$(FUZZ) $(wildcard fuzz/corpus/$(FUZZ))
+
+# Every fuzz target for SECONDS each, FUZZ_JOBS at a time, one line per target:
+# make fuzz-all SECONDS=1200 FUZZ_JOBS=2
+fuzz-all: native
+	tools/fuzz-all.sh $(BUILD)/native $(or $(SECONDS),60) $(or $(FUZZ_JOBS),1)
 
 clean:
 	rm -rf $(BUILD)

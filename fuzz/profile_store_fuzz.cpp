@@ -1,30 +1,18 @@
 // pro.dct and curid.dct from arbitrary bytes: the first byte picks how many of the following bytes
 // (0..8) form curid.dct, the rest is pro.dct. Whatever loads must save and load back unchanged.
+// Loading from memory goes through the same slot reading as the file path, without the disk.
 #include <stdlib.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "log/log.h"
-#include "platform/platform.h"
-#include "platform/u16.h"
 #include "profile/profile.h"
 #include "profile/profile_store.h"
 
 namespace {
-
-std::string g_dir;
-
-void Write(const char* name, const uint8_t* data, size_t size) {
-  FILE* f = std::fopen((g_dir + "/" + name).c_str(), "wb");
-  if (!f) abort();
-  if (size) std::fwrite(data, 1, size, f);
-  std::fclose(f);
-}
 
 std::vector<std::vector<uint8_t>> Snapshot() {
   std::vector<std::vector<uint8_t>> out;
@@ -38,27 +26,16 @@ std::vector<std::vector<uint8_t>> Snapshot() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (g_dir.empty()) {
-    char dir[] = "/tmp/velkor-fuzz-store-XXXXXX";
-    if (!mkdtemp(dir)) abort();
-    g_dir = dir;
-    plat::TestHooks().debugOutput = [](const std::u16string&) {};
-    g_Debug = 1;
-    LogInit();
-  }
-  const std::u16string folder = u16::FromUtf8(g_dir + "/");
   size_t idBytes = size ? data[0] % 9 : 0;
   if (size) {
     ++data;
     --size;
   }
   if (idBytes > size) idBytes = size;
-  Write("curid.dct", data, idBytes);
-  Write("pro.dct", data + idBytes, size - idBytes);
 
-  LoadProfileStore(folder);
+  LoadProfileStoreFromBytes(data + idBytes, size - idBytes);
   if (g_ProfileList.size() > static_cast<size_t>(kStoreSlots)) abort();
-  uint32_t id = LoadCurrentProfileId(folder);
+  uint32_t id = ProfileIdFromBytes(data, idBytes);
   g_pCurProfile = FindProfile(id);
   if (!g_pCurProfile && !g_ProfileList.empty()) g_pCurProfile = g_ProfileList.front().get();
   unsigned types = 0;
@@ -70,11 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (types == 0xFFFFFFFFu) printf(" ");  // keeps the reads
 
   const auto before = Snapshot();
-  if (!SaveProfileStore(folder)) abort();
-  if (g_pCurProfile && !SaveCurrentProfileId(folder)) abort();
-  LoadProfileStore(folder);
+  static std::vector<uint8_t> image;  // kept: a fresh 354 kB buffer per input costs more than the rest
+  ProfileStoreImage(image);
+  if (image.size() != kStoreBytes) abort();
+  const uint32_t currentId = g_pCurProfile ? g_pCurProfile->dwId : 0;
+  LoadProfileStoreFromBytes(image.data(), image.size());
   if (Snapshot() != before) abort();
-  if (!before.empty() && LoadCurrentProfileId(folder) == 0) abort();
+  if (!before.empty() && !FindProfile(currentId)) abort();
   ClearProfileList();
   return 0;
 }

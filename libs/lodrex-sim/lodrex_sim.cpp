@@ -8,7 +8,9 @@
 //   LODREX_SIM_PRODUCT              product string, "Gaming Mouse" by default
 //   LODREX_SIM_COUNT                keyboards attached, 1 by default
 //   LODREX_SIM_FAIL                 failing sends: "*" all, "10:2" the first two of report 10,
-//                                   "10:*" or "10" all of report 10; several joined by commas
+//                                   "10:*" or "10" all of report 10; several joined by commas;
+//                                   numbers are decimal; an unreadable item is refused with a
+//                                   line on stderr
 //   LODREX_SIM_LOG                  wire log path, lodrex-sim.log beside the DLL by default
 #include <windows.h>
 
@@ -88,6 +90,21 @@ long Number(const std::wstring& text, long fallback) {
   return end && *end == 0 ? v : fallback;
 }
 
+// Report identifiers and counts are decimal, as a person writes them: "010" is ten.
+bool Decimal(const std::wstring& text, long max, long& value) {
+  if (text.empty() || text.size() > 9) return false;
+  long v = 0;
+  for (wchar_t c : text) {
+    if (c < L'0' || c > L'9') return false;
+    v = v * 10 + (c - L'0');
+  }
+  if (v > max) return false;
+  value = v;
+  return true;
+}
+
+// A rule that cannot be read is refused aloud: silently never failing would let a test that
+// wanted a failure pass for the wrong reason.
 void ParseFailRules(const std::wstring& text, std::vector<FailRule>& rules) {
   size_t start = 0;
   while (start <= text.size()) {
@@ -101,8 +118,16 @@ void ParseFailRules(const std::wstring& text, std::vector<FailRule>& rules) {
       size_t colon = item.find(L':');
       std::wstring id = item.substr(0, colon);
       std::wstring limit = colon == std::wstring::npos ? L"*" : item.substr(colon + 1);
-      long report = Number(id, -2);
-      if (report >= 0) rules.push_back({static_cast<int>(report), limit == L"*" ? -1 : Number(limit, 0)});
+      long report = 0, count = -1;
+      if (Decimal(id, 255, report) && (limit == L"*" || Decimal(limit, 0x7FFFFFFF, count))) {
+        rules.push_back({static_cast<int>(report), count});
+      } else {
+        std::fprintf(stderr,
+                     "lodrex-sim: LODREX_SIM_FAIL item \"%ls\" refused: write *, a decimal report "
+                     "number, or number:count (10:2, 10:*)\n",
+                     item.c_str());
+        std::fflush(stderr);
+      }
     }
     if (end == std::wstring::npos) break;
     start = end + 1;

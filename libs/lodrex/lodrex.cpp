@@ -1,6 +1,7 @@
 // Lodrex.dll over the Windows HID stack: SetupAPI finds the HID interfaces, hid.dll gives each
 // collection's capabilities and carries the feature reports.
 #include <windows.h>
+#include <cfgmgr32.h>
 #include <setupapi.h>
 
 extern "C" {
@@ -16,6 +17,7 @@ extern "C" {
 #include <vector>
 
 #define LODREX_EXPORTS
+#include "lodrex/keyboard_choice.h"
 #include "lodrex/lodrex_api.h"
 
 namespace {
@@ -66,6 +68,30 @@ bool QueryCollection(const wchar_t* path, HIDP_CAPS& caps, HIDD_ATTRIBUTES& attr
   return ok;
 }
 
+std::wstring DeviceId(DEVINST node) {
+  wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+  if (CM_Get_Device_IDW(node, id, MAX_DEVICE_ID_LEN, 0) != CR_SUCCESS) return std::wstring();
+  return id;
+}
+
+// What the collections of one keyboard share: the USB device above them. A collection's parent
+// is its USB interface; on a composite device ("&MI_" in the interface's identifier) the device
+// is one level further up. Without that information each collection stands for itself.
+std::wstring KeyboardOf(DEVINST collection, const wchar_t* path) {
+  DEVINST parent = 0;
+  if (CM_Get_Parent(&parent, collection, 0) == CR_SUCCESS) {
+    std::wstring id = DeviceId(parent);
+    DEVINST grand = 0;
+    if (Upper(id.c_str()).find(L"&MI_") != std::wstring::npos &&
+        CM_Get_Parent(&grand, parent, 0) == CR_SUCCESS) {
+      std::wstring up = DeviceId(grand);
+      if (!up.empty()) return up;
+    }
+    if (!id.empty()) return id;
+  }
+  return path;
+}
+
 }  // namespace
 
 extern "C" {
@@ -81,8 +107,9 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
     Trace(debug, L"Lodrex: SetupDiGetClassDevs err=%lu", GetLastError());
     return 0;
   }
-  uint32_t result = 0;
   DWORD lastError = ERROR_DEVICE_NOT_CONNECTED;
+  std::vector<std::wstring> paths;
+  std::vector<lodrex::Collection> collections;
   for (DWORD index = 0;; ++index) {
     SP_DEVICE_INTERFACE_DATA iface{};
     iface.cbSize = sizeof iface;
@@ -93,7 +120,9 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
     std::vector<uint8_t> storage(needed + sizeof(wchar_t));
     auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(storage.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, needed, nullptr, nullptr)) continue;
+    SP_DEVINFO_DATA node{};
+    node.cbSize = sizeof node;
+    if (!SetupDiGetDeviceInterfaceDetailW(set, &iface, detail, needed, nullptr, &node)) continue;
     const wchar_t* path = detail->DevicePath;
     if (!PathNamesDevice(path, deviceId)) continue;
 
@@ -102,22 +131,35 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
     if (!QueryCollection(path, caps, attributes)) continue;
     if (caps.UsagePage != usagePage || caps.Usage != usage) continue;
     Trace(debug, L"Lodrex: %ls feature=%u", path, static_cast<unsigned>(caps.FeatureReportByteLength));
-    if (filter && !filter(path, &caps, &attributes, caps.FeatureReportByteLength)) continue;
+    bool wanted = !filter || filter(path, &caps, &attributes, caps.FeatureReportByteLength);
     if (count) {
-      ++*count;
+      if (wanted) ++*count;
       continue;
     }
-    HANDLE h = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, flags, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      lastError = GetLastError();
-      Trace(debug, L"Lodrex: open %ls err=%lu", path, lastError);
-      continue;
-    }
-    result = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h));
-    break;
+    paths.push_back(path);
+    collections.push_back({KeyboardOf(node.DevInst, path), wanted});
   }
   SetupDiDestroyDeviceInfoList(set);
+  if (count) {
+    SetLastError(lastError);
+    return 0;
+  }
+
+  // Four calls open one keyboard's four collections: each call takes the first keyboard that
+  // opens whole, so the handles never come from two keyboards.
+  uint32_t result = lodrex::OpenFromWholeKeyboard(
+      collections,
+      [&](size_t i) -> uint32_t {
+        HANDLE h = CreateFileW(paths[i].c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+          lastError = GetLastError();
+          Trace(debug, L"Lodrex: open %ls err=%lu, keyboard passed over", paths[i].c_str(), lastError);
+          return 0;
+        }
+        return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h));
+      },
+      [](uint32_t handle) { CloseHandle(ToHandle(handle)); });
   if (!result) SetLastError(lastError);
   return result;
 }

@@ -11,7 +11,6 @@
 namespace {
 constexpr int kShownProfiles = 3;
 constexpr int kFallbackOrigin = 10;
-constexpr size_t kLinkedNameUnits = sizeof(PROFILEINFO::abReserved1) / sizeof(char16_t);
 }  // namespace
 
 bool KeyHasFunction(const KEYINFO& entry, const KEYINFO& defaultEntry) {
@@ -85,18 +84,6 @@ int ProfileButtonOf(const ProfileList& list, uint32_t id) {
     if (p && id && p->dwId == id) return button;
   }
   return -1;
-}
-
-std::u16string LinkedProgramName(const PROFILEINFO& profile) {
-  char16_t units[kLinkedNameUnits];
-  std::memcpy(units, profile.abReserved1, sizeof units);
-  return std::u16string(units, u16::BoundedLength(units, kLinkedNameUnits));
-}
-
-void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name) {
-  char16_t units[kLinkedNameUnits] = {};
-  std::memcpy(units, name.data(), std::min(name.size(), kLinkedNameUnits) * sizeof(char16_t));
-  std::memcpy(profile.abReserved1, units, sizeof units);
 }
 
 bool AnyLinkedProfile(const ProfileList& list) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "profile/profile.h"
 #include "profile/profile_store.h"
 #include "records/profile_record.h"
 
@@ -42,11 +43,6 @@ int TopUpProfiles(ProfileList& list, const std::u16string& baseName);
 int ProfileButtonOf(const ProfileList& list, uint32_t id);
 // The profile shown on button 0..2, or nullptr.
 PROFILEINFO* ProfileOnButton(const ProfileList& list, int button);
-
-// The linked program's name in the record's first reserved field, up to its terminating zero
-// or the end of the field, whichever comes first.
-std::u16string LinkedProgramName(const PROFILEINFO& profile);
-void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name);
 
 // Whether any profile of the list names a linked program (without one the game watch has no
 // reason to take a process snapshot).

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "log/log.h"
+#include "app/profile_file.h"
 #include "app/startup.h"
 #include "config/settings.h"
 #include "config/text_table.h"
@@ -14,6 +15,7 @@
 #include "macro/macro_record.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "profile/profile.h"
 #include "profile/profile_store.h"
 
 #ifndef _WIN32
@@ -32,12 +34,18 @@ const char kUsage[] =
     "  list                 the stored profiles: number (* = current), identifier, name\n"
     "  reports              the reports an apply would send, one per line: command and bytes\n"
     "  apply                send the profile to the keyboard through Lodrex.dll\n"
+    "  export FILE          write the profile and the macros its keys use to a .kbp file\n"
+    "  import FILE          load a .kbp file into the profile (its identifier and name stay); its\n"
+    "                       macros join the library; the store is saved\n"
+    "  link NAME            switch to the profile while a program whose file name holds NAME runs\n"
+    "  unlink               remove the profile's link\n"
     "options:\n"
     "  --flags N            tables to write: 1 key matrix, 2 lighting, 4 key colours (default 7)\n"
     "  --profile ID         the profile with this identifier (hexadecimal; default: the current)\n"
     "  --appdata DIR        application-data folder (default: local app data and cfg.ini's appdir)\n"
     "  --help               this text\n"
-    "exit status: 0 done, 1 the apply failed, 2 no keyboard or bad arguments\n";
+    "exit status: 0 done, 1 the apply failed or a file was refused or not written,\n"
+    "             2 no keyboard, no such profile or bad arguments\n";
 
 // Where the reports of `velkorctl reports` go instead of a device.
 std::vector<std::vector<uint8_t>>* g_recorded = nullptr;
@@ -81,7 +89,12 @@ struct Options {
   bool haveProfile = false;
   uint32_t profileId = 0;
   std::u16string appData;
+  std::u16string operand;  // the FILE or NAME of a profile command
 };
+
+bool TakesOperand(const std::u16string& command) {
+  return command == u"export" || command == u"import" || command == u"link";
+}
 
 // Returns an empty string when the arguments are good, else the reason.
 std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
@@ -108,14 +121,79 @@ std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
       o.appData = v;
     } else if (o.command.empty() && !a.empty() && a[0] != u'-') {
       o.command = a;
+    } else if (TakesOperand(o.command) && o.operand.empty() && !a.empty() && a != u"--") {
+      o.operand = a;
     } else {
       return "unknown argument " + u16::ToUtf8(a);
     }
   }
   if (o.command.empty()) return "no command given";
-  if (o.command != u"list" && o.command != u"reports" && o.command != u"apply")
+  if (o.command != u"list" && o.command != u"reports" && o.command != u"apply" && o.command != u"unlink" &&
+      !TakesOperand(o.command))
     return "unknown command " + u16::ToUtf8(o.command);
+  if (TakesOperand(o.command) && o.operand.empty())
+    return u16::ToUtf8(o.command) + (o.command == u"link" ? " needs a program name" : " needs a file");
   return std::string();
+}
+
+// What an apply left out and why, one line each; and a line when it sent nothing at all, so that
+// a run that did nothing never looks like one that did everything.
+void TellSkipped(const ApplyOutcome& outcome, uint32_t flags, FILE* err) {
+  constexpr uint32_t kTables = APPLY_MATRIX | APPLY_LED | APPLY_COLOR;
+  if (!(flags & kTables)) {
+    std::fprintf(err,
+                 "velkorctl: nothing was sent: --flags %u names no table (1 key matrix, 2 lighting, "
+                 "4 key colours)\n",
+                 static_cast<unsigned>(flags));
+    return;
+  }
+  if (outcome.ledModeSkipped)
+    std::fprintf(err, "velkorctl: lighting skipped: the profile's lighting mode %u is out of range (0-%d)\n",
+                 static_cast<unsigned>(outcome.ledMode), kLedModes - 1);
+  if (outcome.colorGroupSkipped)
+    std::fprintf(err, "velkorctl: key colours skipped: the profile's game group %u is out of range (0-%d)\n",
+                 static_cast<unsigned>(outcome.colorGroup), kGameGroups - 1);
+  if (outcome.sent || outcome.failed) return;
+  if (outcome.colorModeSkipped)
+    std::fprintf(err,
+                 "velkorctl: key colours skipped: they are sent in lighting mode %u only, the "
+                 "profile's mode is %u\n",
+                 static_cast<unsigned>(kLedModeColorPerKey), static_cast<unsigned>(outcome.ledMode));
+  std::fprintf(err, "velkorctl: nothing was sent\n");
+}
+
+// The last part of a path: the name the game watch looks for among the running programs.
+std::u16string ProgramFileName(const std::u16string& path) {
+  const size_t cut = path.find_last_of(u"\\/");
+  return cut == std::u16string::npos ? path : path.substr(cut + 1);
+}
+
+bool SaveStore(const std::u16string& appData, FILE* err) {
+  if (SaveProfileStore(appData)) return true;
+  std::fprintf(err, "velkorctl: the profile store could not be saved (err=%u)\n",
+               static_cast<unsigned>(plat::LastError()));
+  return false;
+}
+
+// export, import, link and unlink on one stored profile.
+int RunProfileCommand(const Options& o, PROFILEINFO& profile, const std::u16string& appData, FILE* err) {
+  ProfileFileError result = ProfileFileError::None;
+  if (o.command == u"export") {
+    result = ExportProfileFile(profile, o.operand);
+  } else if (o.command == u"import") {
+    std::vector<uint8_t> bytes;
+    result = ReadProfileFile(o.operand, bytes);
+    if (result == ProfileFileError::None)
+      result = ImportProfileFile(bytes, appData, g_Settings.MacroHasMsKey, profile);
+    if (result == ProfileFileError::None && !SaveStore(appData, err)) return kCtlApplyFailed;
+  } else {
+    SetLinkedProgramName(profile, o.command == u"link" ? ProgramFileName(o.operand) : std::u16string());
+    return SaveStore(appData, err) ? kCtlOk : kCtlApplyFailed;
+  }
+  if (result == ProfileFileError::None) return kCtlOk;
+  std::fprintf(err, "velkorctl: %s: %s\n", u16::ToUtf8(o.operand).c_str(),
+               u16::ToUtf8(ProfileFileNotice(result)).c_str());
+  return kCtlApplyFailed;
 }
 
 // The profile the main window would select: the stored current one, else the first.
@@ -153,6 +231,8 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
   std::u16string appData = o.appData.empty() ? AppDataFolderPath() : o.appData;
   LoadMacroLibrary(appData, g_Settings.MacroDir != 0);
   LoadProfileStore(appData);
+  // No store yet (or an empty one): the profiles the main window would start with.
+  if (g_ProfileList.empty()) AddDefaultProfilesUnlessThree(g_Texts.tc_proname);
   uint32_t currentId = LoadCurrentProfileId(appData);
   const PROFILEINFO* current = CurrentProfile(currentId);
 
@@ -160,8 +240,10 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
     int n = 1;
     for (const auto& p : g_ProfileList) {
       std::u16string name(p->szName, u16::BoundedLength(p->szName, 20));
-      std::fprintf(out, "%d%s\t0x%06X\t%s\n", n++, p.get() == current ? "*" : "",
-                   static_cast<unsigned>(p->dwId & 0xFFFFFF), u16::ToUtf8(name).c_str());
+      const std::u16string link = LinkedProgramName(*p);
+      std::fprintf(out, "%d%s\t0x%06X\t%s%s%s\n", n++, p.get() == current ? "*" : "",
+                   static_cast<unsigned>(p->dwId), u16::ToUtf8(name).c_str(), link.empty() ? "" : "\t",
+                   u16::ToUtf8(link).c_str());
     }
     return kCtlOk;
   }
@@ -175,6 +257,9 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
     return kCtlNoKeyboardOrUsage;
   }
 
+  if (o.command != u"reports" && o.command != u"apply")
+    return RunProfileCommand(o, *FindProfile(profile->dwId), appData, err);
+
   CUSBDriver driver;
   if (o.command == u"reports") {
     std::vector<std::vector<uint8_t>> reports;
@@ -184,10 +269,12 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
     driver.m_hLed = 2;
     driver.m_hColor = 3;
     driver.m_hMacro = 4;
-    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags);
+    ApplyOutcome outcome;
+    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags, &outcome);
     g_recorded = nullptr;
     driver.m_hMatrix = driver.m_hLed = driver.m_hColor = driver.m_hMacro = 0;
     for (const auto& r : reports) std::fprintf(out, "%d %s\n", r.empty() ? 0 : r[0], Hex(r).c_str());
+    TellSkipped(outcome, o.flags, err);
     if (!ok) {
       std::fprintf(err, "velkorctl: the apply sequence stopped on an error\n");
       return kCtlApplyFailed;
@@ -202,20 +289,32 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
   }
   int status;
   if (!driver.FindDev()) {
-    std::fprintf(err, "velkorctl: no keyboard found (%s)\n", u16::ToUtf8(DeviceIdText()).c_str());
+    if (driver.m_productRefused)
+      std::fprintf(err, "velkorctl: the keyboard %s calls itself \"%s\", not \"%s\" (MatchStr)\n",
+                   u16::ToUtf8(DeviceIdText()).c_str(), u16::ToUtf8(driver.m_refusedProduct).c_str(),
+                   u16::ToUtf8(WantedProductString()).c_str());
+    else
+      std::fprintf(err, "velkorctl: no keyboard found (%s)\n", u16::ToUtf8(DeviceIdText()).c_str());
     status = kCtlNoKeyboardOrUsage;
   } else {
     if (driver.CountDevices() > 1) {
       std::u16string notice = g_Texts.tc_msg11.empty() ? u"More than one keyboard is attached." : g_Texts.tc_msg11;
       std::fprintf(err, "velkorctl: %s\n", u16::ToUtf8(notice).c_str());
     }
-    if (ApplySetting(nullptr, &driver, profile, 0, o.flags)) {
+    ApplyOutcome outcome;
+    int ok = ApplySetting(nullptr, &driver, profile, 0, o.flags, &outcome);
+    TellSkipped(outcome, o.flags, err);
+    const unsigned code = static_cast<unsigned>(outcome.failed ? outcome.firstError : plat::LastError());
+    status = kCtlApplyFailed;
+    if (!ok)
+      std::fprintf(err, "velkorctl: the keyboard did not take the settings (err=%u)\n", code);
+    else if (outcome.failed && !outcome.sent)  // GoWithNoDev went on past every refusal
+      std::fprintf(err, "velkorctl: every report failed, the keyboard took nothing (err=%u)\n", code);
+    else if (outcome.failed)
+      std::fprintf(err, "velkorctl: %d of %d reports failed (err=%u)\n", outcome.failed,
+                   outcome.failed + outcome.sent, code);
+    else
       status = kCtlOk;
-    } else {
-      std::fprintf(err, "velkorctl: the keyboard did not take the settings (err=%u)\n",
-                   static_cast<unsigned>(plat::LastError()));
-      status = kCtlApplyFailed;
-    }
   }
   UnbindDeviceLibrary();
   return status;

@@ -83,12 +83,14 @@ KeyEntryParse ParseKeyEntry(const std::u16string& value, KEYINFO& out) {
   return result;
 }
 
-void LoadKeyLayout(const std::u16string& iniPath) {
+void LoadKeyLayout(const std::u16string& iniPath) { LoadKeyLayout(plat::IniFile(iniPath)); }
+
+void LoadKeyLayout(const plat::IniFile& ini) {
   std::memset(DefaultKeyTable, 0, sizeof DefaultKeyTable);
   int slot = 0;
   for (int number = 1; slot < kKeySlots && number > 0; ++number) {
     std::u16string value =
-        plat::IniGetString(u"KEY", u16::Format(u"K%d", number), u"", kEntryUnits, iniPath);
+        ini.GetString(u"KEY", u16::Format(u"K%d", number), u"", kEntryUnits);
     if (value.empty()) break;
     KEYINFO entry;
     KeyEntryParse parsed = ParseKeyEntry(value, entry);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "records/profile_record.h"
 
 struct POINT32 {
@@ -42,6 +43,7 @@ KeyEntryParse ParseKeyEntry(const std::u16string& value, KEYINFO& out);
 // Reads [KEY] K1, K2, ... of the ini file into DefaultKeyTable and g_KeyCount, showing
 // "Data parse error!" and "Wrong matrix index value!" as it goes.
 void LoadKeyLayout(const std::u16string& iniPath);
+void LoadKeyLayout(const plat::IniFile& ini);
 
 // Builds g_UnRectKey from the numbers of UnRectKey: the matrix index, then x,y pairs up to the
 // first x of 0. Logs each vertex and complains when the outline does not end where it starts.

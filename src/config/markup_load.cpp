@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/code_pages.h"
 #include "config/markup.h"
 #include "config/markup_internal.h"
 #include "platform/platform.h"
@@ -138,9 +139,9 @@ std::u16string DeclaredEncoding(const std::u16string& sample) {
   return std::u16string();
 }
 
-enum class Conversion { None, Utf8, Windows1252, Latin1 };
+enum class Conversion { None, Utf8, Windows1252, Latin1, CodePage };
 
-Conversion ConversionFor(const std::u16string& name) {
+Conversion ConversionFor(const std::u16string& name, uint32_t& codePage) {
   std::u16string n;
   for (char16_t c : name)
     if (!IsBlank(c)) n += FoldAscii(c);
@@ -149,7 +150,8 @@ Conversion ConversionFor(const std::u16string& name) {
   if (n == u"iso-8859-1" || n == u"iso8859-1" || n == u"iso_8859-1" || n == u"latin1" ||
       n == u"l1" || n == u"us-ascii" || n == u"ascii")
     return Conversion::Latin1;
-  return Conversion::None;
+  codePage = CodePageForName(name);
+  return codePage ? Conversion::CodePage : Conversion::None;
 }
 
 // windows-1252 differs from ISO-8859-1 only in 0x80-0x9F; the five undefined bytes keep their
@@ -270,6 +272,7 @@ bool MarkupDoc::LoadBytes(const void* data, size_t size) {
     if (nulls) extra += u16::Format(u"(%u nulls removed) ", nulls);
   } else {
     Conversion conv = Conversion::None;
+    uint32_t codePage = 0;
     if (bom) {
       conv = Conversion::Utf8;
     } else {
@@ -279,7 +282,7 @@ bool MarkupDoc::LoadBytes(const void* data, size_t size) {
       std::u16string declared = DeclaredEncoding(sample);
       if (!declared.empty()) {
         m_encoding = declared;
-        conv = ConversionFor(declared);
+        conv = ConversionFor(declared, codePage);
       } else if (sample[0] == u'<') {
         m_encoding = u"UTF-8";
         conv = Conversion::Utf8;
@@ -287,19 +290,29 @@ bool MarkupDoc::LoadBytes(const void* data, size_t size) {
     }
     const uint8_t* body = p + skip;
     size_t bodySize = size - skip;
+    // A page the system cannot convert is as good as a name nobody knows.
+    if (conv == Conversion::CodePage && !plat::DecodeCodePage(codePage, body, bodySize, text))
+      conv = Conversion::None;
     if (conv == Conversion::None) {
-      // Nothing usable declared: UTF-8 when the bytes are valid UTF-8, else the Western code
-      // page. A declared name we cannot convert stays in the diagnostics.
+      // Nothing usable declared: UTF-8 when the bytes are valid UTF-8, else the system's code
+      // page for an undeclared file and the Western one for a name nobody knows (which stays
+      // in the diagnostics).
       if (u16::IsValidUtf8(body, bodySize)) {
         conv = Conversion::Utf8;
         if (m_encoding.empty()) m_encoding = u"UTF-8";
         extra += u"(used UTF-8 detection) ";
-      } else {
+      } else if (!m_encoding.empty() || plat::AnsiCodePage() == 1252 ||
+                 !plat::DecodeCodePage(plat::AnsiCodePage(), body, bodySize, text)) {
         conv = Conversion::Windows1252;
         if (m_encoding.empty()) m_encoding = u"windows-1252";
+      } else {
+        // Undeclared, not markup at its start (that would have meant UTF-8) and not UTF-8: a
+        // file saved in the system's own code page.
+        conv = Conversion::CodePage;
+        m_encoding = u16::Format(u"cp%u", plat::AnsiCodePage());
       }
     }
-    text = ConvertBytes(body, bodySize, conv);
+    if (conv != Conversion::CodePage) text = ConvertBytes(body, bodySize, conv);
     extra += u16::Format(u"to %u wide chars ", static_cast<uint32_t>(text.size()));
   }
 

@@ -33,15 +33,15 @@ void ErrorBox(const char16_t* text, const char16_t* title = u"Error") {
 
 class Reader {
  public:
-  explicit Reader(std::u16string path) : path_(std::move(path)) {}
+  explicit Reader(const plat::IniFile& file) : file_(file) {}
 
   int32_t Int(const char16_t* key, int32_t def) const {
-    return static_cast<int32_t>(plat::IniGetInt(kSection, key, def, path_));
+    return static_cast<int32_t>(file_.GetInt(kSection, key, def));
   }
   uint16_t Int16(const char16_t* key, int32_t def) const { return static_cast<uint16_t>(Int(key, def)); }
 
   std::u16string String(const char16_t* key, size_t units) const {
-    return plat::IniGetString(kSection, key, u"", units, path_);
+    return file_.GetString(kSection, key, u"", units);
   }
 
   void Text(const char16_t* key, char16_t* dest, size_t units) const {
@@ -86,10 +86,10 @@ class Reader {
     return true;
   }
 
-  const std::u16string& Path() const { return path_; }
+  const plat::IniFile& File() const { return file_; }
 
  private:
-  std::u16string path_;
+  const plat::IniFile& file_;
 };
 
 }  // namespace
@@ -136,7 +136,11 @@ int ParseNumberList(const std::u16string& text, int base, int32_t* out, int maxC
 }
 
 bool LoadConfig(const std::u16string& programFolder) {
-  Reader ini(u16::Format(u"%s%s", programFolder.c_str(), u"cfg.ini"));
+  return LoadConfigFrom(plat::IniFile(u16::Format(u"%s%s", programFolder.c_str(), u"cfg.ini")));
+}
+
+bool LoadConfigFrom(const plat::IniFile& file) {
+  Reader ini(file);
   std::memset(&g_Settings, 0, sizeof g_Settings);
   ClearLayout();
   Settings& s = g_Settings;
@@ -194,7 +198,7 @@ bool LoadConfig(const std::u16string& programFolder) {
   s.ClrKeyDn = ini.KeyColour(u"ClrKeyDn");
   s.ClrKeyHasFunc = ini.KeyColour(u"ClrKeyHasFunc");
 
-  LoadKeyLayout(ini.Path());
+  LoadKeyLayout(ini.File());
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
+
 #include "records/profile_record.h"
 
 struct Settings {
@@ -58,6 +60,8 @@ constexpr uint8_t kDefaultLedParam[6] = {2, 4, 0, 4, 0, 0};
 // the [KEY] layout) and sets up the log as soon as Debug is known. Faults are shown in plain
 // message boxes and loading goes on with defaults, so it always succeeds.
 bool LoadConfig(const std::u16string& programFolder);
+// The same from a file already open (or text in memory, as the fuzz target loads it).
+bool LoadConfigFrom(const plat::IniFile& file);
 
 // TrayIcon as the main window uses it: 1 tray only, 3 tray and window, 2 (no tray) for any other.
 int TrayIconMode();

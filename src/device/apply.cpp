@@ -170,21 +170,28 @@ void Post(WindowRef window, uint32_t message, uintptr_t position) {
   if (window) oslink::PostToWindow(window, message, position, 0);
 }
 
+// Sends one report and counts it; a refused report's code stays in plat::LastError().
 int Send(uint8_t command, uint32_t length, CUSBDriver* driver, const std::atomic<uint32_t>& handle,
-         const uint8_t* payload) {
+         const uint8_t* payload, ApplyOutcome& outcome) {
   uint8_t report[kReportBufferBytes];
   std::memset(report + 1, 0, kReportBufferBytes - 1);
-  return SendCommand(command, length, report, driver, handle.load(), payload);
+  if (SendCommand(command, length, report, driver, handle.load(), payload)) {
+    ++outcome.sent;
+    return 1;
+  }
+  uint32_t error = plat::LastError();
+  if (!outcome.failed++) outcome.firstError = error;
+  return 0;
 }
 
 int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t flags,
-             const ApplyPlan& plan) {
+             const ApplyPlan& plan, ApplyOutcome& outcome) {
   const bool goOn = g_Settings.GoWithNoDev != 0;
   Post(window, message, 20);
 
   if (flags & APPLY_LED) {
     if (plan.ledValid) {
-      if (!Send(kCmdLed, kLedBlockBytes, driver, driver->m_hLed, plan.led)) {
+      if (!Send(kCmdLed, kLedBlockBytes, driver, driver->m_hLed, plan.led, outcome)) {
         LogPrint(u"Set general data error, err=0x%x", plat::LastError());
         if (!goOn) return 0;
       }
@@ -194,7 +201,7 @@ int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t fl
 
   if (plan.colorWanted) {
     if (plan.colorValid &&
-        !Send(kCmdColor, kColorBlockBytes, driver, driver->m_hColor, plan.color)) {
+        !Send(kCmdColor, kColorBlockBytes, driver, driver->m_hColor, plan.color, outcome)) {
       LogPrint(u"Set color[%d] data error, err=0x%x", static_cast<int>(plan.colorGroup),
                plat::LastError());
       if (!goOn) return 0;
@@ -208,11 +215,11 @@ int Transmit(WindowRef window, CUSBDriver* driver, uint32_t message, uint32_t fl
     Post(window, message, 70);
     for (int i = 0; i < plan.keysOutsideMatrix; ++i)
       plat::ShowMessageBox(u"Matrix inx warning", u"Warning", plat::kMbOk);
-    if (plan.macroKeys && !Send(kCmdMacro, kMacroBankBytes, driver, driver->m_hMacro, plan.bank)) {
+    if (plan.macroKeys && !Send(kCmdMacro, kMacroBankBytes, driver, driver->m_hMacro, plan.bank, outcome)) {
       LogPrint(u"Set macro buffer error, err=0x%x", plat::LastError());
       if (!goOn) return 0;
     }
-    if (!Send(kCmdMatrix, kMatrixBytes, driver, driver->m_hMatrix, plan.matrix)) {
+    if (!Send(kCmdMatrix, kMatrixBytes, driver, driver->m_hMatrix, plan.matrix, outcome)) {
       LogPrint(u"Set mode1 matrix error, err=0x%x", plat::LastError());
       if (!goOn) return 0;
     }
@@ -246,10 +253,22 @@ int Prepare(WindowRef& progressWindow, CUSBDriver* driver, const PROFILEINFO* pr
     BuildColorBlock(*profile, plan);
   }
   if (flags & APPLY_MATRIX) {
+    // Every run hands out buffer numbers afresh: a number left on a record by anything else
+    // would leave its macro unsent and its buffer taken.
+    ClearBufferNumbers();
     BuildMatrixAndBank(*profile, plan);
     ClearBufferNumbers();
   }
   return 1;
+}
+
+void NoteSkipped(const PROFILEINFO& profile, uint32_t flags, const ApplyPlan& plan,
+                 ApplyOutcome& outcome) {
+  outcome.ledModeSkipped = (flags & APPLY_LED) && !plan.ledValid;
+  outcome.colorModeSkipped = (flags & APPLY_COLOR) && !plan.colorWanted;
+  outcome.colorGroupSkipped = plan.colorWanted && !plan.colorValid;
+  outcome.ledMode = profile.nCurLedMode;
+  outcome.colorGroup = profile.nCurGameGroup;
 }
 
 }  // namespace
@@ -262,27 +281,34 @@ std::mutex& DeviceSendMutex() {
 namespace {
 // ApplySetting once the device is held.
 int PrepareAndTransmit(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
-                       uint32_t message, uint32_t flags) {
+                       uint32_t message, uint32_t flags, ApplyOutcome* outcome) {
+  ApplyOutcome ignored;
+  ApplyOutcome& out = outcome ? *outcome : ignored;
+  out = ApplyOutcome();
   auto plan = std::make_unique<ApplyPlan>();
   {
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
     if (!Prepare(progressWindow, driver, profile, flags, *plan)) return 0;
+    NoteSkipped(*profile, flags, *plan, out);
   }
-  return Transmit(progressWindow, driver, message, flags, *plan);
+  int ok = Transmit(progressWindow, driver, message, flags, *plan, out);
+  // The code of the failure, not whatever the pauses and progress posts left behind.
+  if (out.failed) plat::SetLastError(out.firstError);
+  return ok;
 }
 }  // namespace
 
 int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
-                 uint32_t message, uint32_t flags) {
+                 uint32_t message, uint32_t flags, ApplyOutcome* outcome) {
   std::lock_guard<std::mutex> device(DeviceSendMutex());
-  return PrepareAndTransmit(progressWindow, driver, profile, message, flags);
+  return PrepareAndTransmit(progressWindow, driver, profile, message, flags, outcome);
 }
 
 int TryApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
                     uint32_t message, uint32_t flags) {
   std::unique_lock<std::mutex> device(DeviceSendMutex(), std::try_to_lock);
   if (!device.owns_lock()) return kApplyDeviceBusy;
-  return PrepareAndTransmit(progressWindow, driver, profile, message, flags);
+  return PrepareAndTransmit(progressWindow, driver, profile, message, flags, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -343,9 +369,10 @@ void RunApplyRequest(ApplyRequest& request) {
     const PROFILEINFO* current = request.currentProfile ? request.currentProfile() : nullptr;
     ok = Prepare(window, driver, current, flags, *plan);
   }
+  ApplyOutcome outcome;
   if (ok) {
     std::lock_guard<std::mutex> device(DeviceSendMutex());
-    ok = Transmit(window, driver, request.message, flags, *plan);
+    ok = Transmit(window, driver, request.message, flags, *plan, outcome);
   }
   if (!ok) plat::ShowMessageBox(u"   Update settings failed!      ", u"Error", plat::kMbOk | plat::kMbIconWarning);
   if (window) {

@@ -74,11 +74,25 @@ void QueueApply(uint32_t flags);
 // Signals the stop event and waits for the worker (up to a run in progress).
 void StopApplyWorker();
 
+// What one ApplySetting run did, for callers that tell a user more than done or not done.
+struct ApplyOutcome {
+  int sent = 0;             // reports the keyboard took
+  int failed = 0;           // reports refused after every attempt (GoWithNoDev goes on past them)
+  uint32_t firstError = 0;  // the device's code for the first refused report
+  bool ledModeSkipped = false;     // lighting asked for, but the profile's mode has no parameters
+  bool colorModeSkipped = false;   // key colours asked for, but the mode does not use them
+  bool colorGroupSkipped = false;  // key colours wanted, but the profile's group has no table
+  uint32_t ledMode = 0;
+  uint16_t colorGroup = 0;
+};
+
 // Encodes `profile` and sends lighting (10), per-key colours (11, lighting mode 3), macro bank
 // (12) and key matrix (9) as `flags` say, posting progress 20, 70 and 100 to `progressWindow`
-// when it is a live window. 1 when the sequence finished, 0 when it stopped on an error.
+// when it is a live window. 1 when the sequence finished, 0 when it stopped on an error (the
+// refused report's code then in plat::LastError()). `outcome`, when given, tells what was sent,
+// refused and skipped.
 int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
-                 uint32_t message, uint32_t flags);
+                 uint32_t message, uint32_t flags, ApplyOutcome* outcome = nullptr);
 
 // Held for every run of sends to the keyboard, whoever makes it: two threads sending at once
 // would interleave their reports on the wire.

@@ -54,8 +54,17 @@ void CUSBDriver::ClearHandle() {
   if (input) oslink::CloseDeviceHandle(input);
 }
 
+std::u16string WantedProductString() {
+  constexpr size_t kUsbStringUnits = sizeof g_Settings.USBString / sizeof(char16_t);
+  std::u16string expected(g_Settings.USBString,
+                          u16::BoundedLength(g_Settings.USBString, kUsbStringUnits));
+  return expected.empty() ? std::u16string(kDefaultProductString) : expected;
+}
+
 int CUSBDriver::FindDev() {
   ClearHandle();
+  m_refusedProduct.clear();
+  m_productRefused = false;
   std::u16string id = DeviceIdText();
   LogPrint(u"FindDev: looking for %s", id.c_str());
   if (!OpenHidDevice) {
@@ -81,13 +90,12 @@ int CUSBDriver::FindDev() {
   char16_t product[kProductStringUnits] = {};
   if (GetProductString) GetProductString(m_hMatrix, product, kProductStringUnits);
   product[kProductStringUnits - 1] = 0;
-  constexpr size_t kUsbStringUnits = sizeof g_Settings.USBString / sizeof(char16_t);
-  std::u16string expected(g_Settings.USBString,
-                          u16::BoundedLength(g_Settings.USBString, kUsbStringUnits));
-  const char16_t* ours = expected.empty() ? kDefaultProductString : expected.c_str();
-  LogPrint(u"Usb String=%s, Our Str=%s", product, ours);
-  if (SameTextNoCase(product, ours)) return 1;
+  std::u16string ours = WantedProductString();
+  LogPrint(u"Usb String=%s, Our Str=%s", product, ours.c_str());
+  if (SameTextNoCase(product, ours.c_str())) return 1;
   ClearHandle();
+  m_productRefused = true;
+  m_refusedProduct = product;
   return 0;
 }
 

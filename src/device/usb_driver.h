@@ -41,6 +41,11 @@ class CUSBDriver {
   // All four collections open.
   bool IsOpen() const { return m_hMatrix && m_hLed && m_hColor && m_hMacro; }
 
+  // Set by a FindDev that opened a keyboard and let it go because its product string is not
+  // the wanted one (MatchStr): what the keyboard said, so that a caller can tell the user.
+  bool m_productRefused = false;
+  std::u16string m_refusedProduct;
+
   void* m_hModule = nullptr;
   PFN_OpenHidDevice OpenHidDevice = nullptr;
   PFN_SetFeature SetFeature = nullptr;
@@ -70,6 +75,9 @@ int UnbindDeviceLibrary();
 // device's error code left in plat::LastError().
 int SendCommand(uint8_t command, uint32_t payloadLength, uint8_t* report, CUSBDriver* driver,
                 uint32_t handle, const void* payload);
+
+// The product string FindDev wants with MatchStr: USBString, or "Gaming Mouse" when it is empty.
+std::u16string WantedProductString();
 
 // "VID_%04X&PID_%04X" of the configured identifiers.
 std::u16string DeviceIdText();

@@ -36,6 +36,19 @@ std::string TextModeBytes(const std::u16string& text) {
   return out;
 }
 
+// Callers log a failure and then report its code: writing the entry (opening Log.txt that
+// already exists, say) must not put another code in its place.
+class LastErrorKeeper {
+ public:
+  LastErrorKeeper() : m_code(plat::LastError()) {}
+  ~LastErrorKeeper() { plat::SetLastError(m_code); }
+  LastErrorKeeper(const LastErrorKeeper&) = delete;
+  LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
+
+ private:
+  uint32_t m_code;
+};
+
 }  // namespace
 
 const std::u16string& LogFilePath() { return g_logPath; }
@@ -58,6 +71,7 @@ void LogInit() {
 
 void LogToDebugger(const char16_t* format, ...) {
   if (g_Debug == 0) return;
+  LastErrorKeeper keep;
   va_list args;
   va_start(args, format);
   std::u16string text = CutToBuffer(u16::VFormat(format, args));
@@ -67,6 +81,7 @@ void LogToDebugger(const char16_t* format, ...) {
 
 void LogToFile(const char16_t* format, ...) {
   if (g_Debug == 0) return;
+  LastErrorKeeper keep;
   va_list args;
   va_start(args, format);
   std::u16string message = u16::VFormat(format, args);

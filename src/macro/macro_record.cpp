@@ -128,13 +128,17 @@ MacroReadResult ReadMacroBytes(const uint8_t* data, size_t size, MacroReadMode m
   DecodeMacroBytes(data, &record);
   if (record.dwMagicNumber != kMacroMagic) return Fail(mode, MacroReadResult::BadMagic, 0);
   if (HasUnsupportedKey(record, mouseMask)) return Fail(mode, MacroReadResult::UnsupportedKey, 0);
+  // A buffer number only means something during the apply that gave it; one saved in a file
+  // would keep the macro from being encoded and take its number from every other macro.
+  record.Macro_Buffer_ID = 0;
   if (out) *out = record;
   return MacroReadResult::Ok;
 }
 
 MacroReadResult ReadMacroFile(const std::u16string& path, MacroReadMode mode, uint32_t mouseMask,
                               StMacro* out) {
-  plat::File file = plat::OpenFile(path, plat::FileMode::ReadExisting);
+  // Others may be writing the file (an editor, a sync tool): its record still counts.
+  plat::File file = plat::OpenFile(path, plat::FileMode::ReadShared);
   if (!file) return Fail(mode, MacroReadResult::OpenFailed, plat::LastError());
 
   // A short read can come in pieces; only a read that yields nothing ends the file.

@@ -118,8 +118,8 @@ enum class MacroReadResult {
   UnsupportedKey,
 };
 
-// Reads and checks one .mck file into *out (untouched unless the result is Ok). In Import mode
-// each failure shows its message box.
+// Reads and checks one .mck file into *out (untouched unless the result is Ok), its buffer
+// number 0 whatever the file holds. In Import mode each failure shows its message box.
 MacroReadResult ReadMacroFile(const std::u16string& path, MacroReadMode mode, uint32_t mouseMask,
                               StMacro* out);
 // The same checks on bytes already in memory; only the first 834 bytes count. `readError` is

@@ -14,18 +14,27 @@ std::u16string Trim(const std::u16string& s) {
   return s.substr(b, e - b);
 }
 
-bool SameNoCase(const std::u16string& a, const std::u16string& b) {
-  return a.size() == b.size() && u16::EqualNoCase(a.data(), b.data(), a.size());
+// Names as the table keeps them: ASCII letters in one case, and nothing after a NUL counts
+// (two names of one length agree up to their first NUL).
+std::u16string NameKey(const std::u16string& name) {
+  std::u16string key = Trim(name);
+  bool ended = false;
+  for (char16_t& c : key) {
+    if (ended || c == 0) {
+      ended = true;
+      c = 0;
+    } else if (c >= u'a' && c <= u'z') {
+      c = static_cast<char16_t>(c - u'a' + u'A');
+    }
+  }
+  return key;
 }
 
 }  // namespace
 
-bool FindValue(const std::u16string& text, const std::u16string& section, const std::u16string& key,
-               std::u16string& value) {
-  bool inSection = false;
+Table::Table(const std::u16string& text) {
+  std::map<std::u16string, std::u16string>* current = nullptr;
   size_t pos = 0;
-  const std::u16string wantSection = Trim(section);
-  const std::u16string wantKey = Trim(key);
   while (pos <= text.size()) {
     size_t end = text.find(u'\n', pos);
     if (end == std::u16string::npos) end = text.size();
@@ -35,23 +44,47 @@ bool FindValue(const std::u16string& text, const std::u16string& section, const 
     if (line[0] == u'[') {
       size_t close = line.find(u']');
       std::u16string name = close == std::u16string::npos ? line.substr(1) : line.substr(1, close - 1);
-      // Only the first section of a name is read; a later one of the same name is ignored.
-      if (inSection) return false;
-      inSection = SameNoCase(Trim(name), wantSection);
+      auto added = m_sections.emplace(NameKey(name), std::map<std::u16string, std::u16string>());
+      current = added.second ? &added.first->second : nullptr;
       continue;
     }
-    if (!inSection) continue;
+    if (!current) continue;
     size_t eq = line.find(u'=');
     if (eq == std::u16string::npos) continue;  // a line without "=" holds no key
-    std::u16string name = Trim(line.substr(0, eq));
-    if (!SameNoCase(name, wantKey)) continue;
-    value = Trim(line.substr(eq + 1));
+    std::u16string value = Trim(line.substr(eq + 1));
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
       value = value.substr(1, value.size() - 2);
-    return true;
+    current->emplace(NameKey(line.substr(0, eq)), std::move(value));
   }
-  return false;
+}
+
+bool Table::Find(const std::u16string& section, const std::u16string& key, std::u16string& value) const {
+  auto s = m_sections.find(NameKey(section));
+  if (s == m_sections.end()) return false;
+  auto k = s->second.find(NameKey(key));
+  if (k == s->second.end()) return false;
+  value = k->second;
+  return true;
+}
+
+uint32_t Table::GetInt(const std::u16string& section, const std::u16string& key,
+                       int32_t defaultValue) const {
+  std::u16string value;
+  if (!Find(section, key, value)) return static_cast<uint32_t>(defaultValue);
+  return ParseInt(value, defaultValue);
+}
+
+std::u16string Table::GetString(const std::u16string& section, const std::u16string& key,
+                                const std::u16string& defaultValue, size_t bufferUnits) const {
+  std::u16string value;
+  if (!Find(section, key, value)) value = defaultValue;
+  return CutString(value, bufferUnits);
+}
+
+bool FindValue(const std::u16string& text, const std::u16string& section, const std::u16string& key,
+               std::u16string& value) {
+  return Table(text).Find(section, key, value);
 }
 
 uint32_t ParseInt(const std::u16string& value, int32_t defaultValue) {
@@ -85,17 +118,13 @@ std::u16string CutString(const std::u16string& value, size_t bufferUnits) {
 
 uint32_t GetInt(const std::u16string& text, const std::u16string& section, const std::u16string& key,
                 int32_t defaultValue) {
-  std::u16string value;
-  if (!FindValue(text, section, key, value)) return static_cast<uint32_t>(defaultValue);
-  return ParseInt(value, defaultValue);
+  return Table(text).GetInt(section, key, defaultValue);
 }
 
 std::u16string GetString(const std::u16string& text, const std::u16string& section,
                          const std::u16string& key, const std::u16string& defaultValue,
                          size_t bufferUnits) {
-  std::u16string value;
-  if (!FindValue(text, section, key, value)) value = defaultValue;
-  return CutString(value, bufferUnits);
+  return Table(text).GetString(section, key, defaultValue, bufferUnits);
 }
 
 std::u16string DecodeFile(const std::string& bytes) {

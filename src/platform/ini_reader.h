@@ -4,11 +4,29 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace ini {
 
-// `text` is the whole file already decoded to UTF-16.
+// A whole file read once: the first section of each name (a later one of the same name is
+// ignored, as the system does), and in it the first line of each key, value trimmed and
+// unquoted. Names compare without regard to ASCII case.
+class Table {
+ public:
+  Table() = default;
+  // `text` is the whole file already decoded to UTF-16.
+  explicit Table(const std::u16string& text);
+  bool Find(const std::u16string& section, const std::u16string& key, std::u16string& value) const;
+  uint32_t GetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue) const;
+  std::u16string GetString(const std::u16string& section, const std::u16string& key,
+                           const std::u16string& defaultValue, size_t bufferUnits) const;
+
+ private:
+  std::map<std::u16string, std::map<std::u16string, std::u16string>> m_sections;
+};
+
+// The same lookups on text read for one question only.
 bool FindValue(const std::u16string& text, const std::u16string& section, const std::u16string& key,
                std::u16string& value);
 // What GetPrivateProfileIntW returns for a value (the value already found and trimmed).

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ini_reader.h"
+
 namespace plat {
 
 // Windows error codes; the POSIX build maps errno onto the same numbers so that portable code
@@ -52,6 +54,7 @@ struct File {
 
 enum class FileMode {
   ReadExisting,  // read access, others may read, the file must exist
+  ReadShared,    // the same, and others may also write (a file another program holds open)
   CreateAlways,  // read and write access, others may read and write, replaces any file
 };
 
@@ -82,10 +85,22 @@ int64_t FileSize(const std::u16string& path);     // -1 when it cannot be read
 
 struct DirEntry {
   std::u16string name;
-  bool isDirectory = false;
+  bool isDirectory = false;  // a folder, or a link (junction, symbolic link) to one
+  bool isLink = false;       // a junction or symbolic link: what it points to lives elsewhere
 };
 // Lists a folder's entries without "." and "..", in the order the system gives them.
 bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out);
+// True when the path itself is a junction or symbolic link (to a file or a folder).
+bool IsLink(const std::u16string& path);
+// Removes a junction or symbolic link itself, never what it points to.
+bool RemoveLink(const std::u16string& path);
+// Renames a file or folder; fails with kErrAlreadyExists when `to` exists.
+bool MovePath(const std::u16string& from, const std::u16string& to);
+// Copies a file. Without `overwrite` an existing target fails with kErrFileExists. A copy that
+// fails half way leaves no target behind.
+bool CopyFileTo(const std::u16string& from, const std::u16string& to, bool overwrite);
+// Clears read-only and the like, so the file can be deleted.
+bool SetNormalAttributes(const std::u16string& path);
 
 // ---------------------------------------------------------------------------------------------
 // Time
@@ -114,6 +129,12 @@ int ShowMessageBox(const std::u16string& text, const std::u16string& title, uint
 void DebugOutput(const std::u16string& text);
 // Converts to the process's narrow character set (the ANSI code page on Windows).
 std::string ToNarrow(const std::u16string& text);
+// Converts bytes of a Windows code page (936, 1251, 28592, ...) to UTF-16 through the system:
+// MultiByteToWideChar on Windows, iconv of the C library elsewhere. Bytes that are no character
+// of the page become U+FFFD. False, `out` empty, for a page the system cannot convert.
+bool DecodeCodePage(uint32_t codePage, const void* data, size_t size, std::u16string& out);
+// The system's ANSI code page (GetACP); 1252 where there is none.
+uint32_t AnsiCodePage();
 // The system's message for a Windows error code, as FormatMessageW gives it (it may end in a line
 // break); the POSIX build has the same texts for the codes it maps errno to.
 std::u16string ErrorText(uint32_t code);
@@ -134,6 +155,24 @@ uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int
 std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
                             const std::u16string& defaultValue, size_t bufferUnits,
                             const std::u16string& path);
+
+// One ini file asked many questions, with the same answers as the two functions above: the
+// Windows build asks the system each time, the POSIX build reads and parses the file once.
+class IniFile {
+ public:
+  explicit IniFile(std::u16string path);
+  // A file's decoded text, answered by the portable reader in both builds (tests, fuzzing).
+  static IniFile FromText(const std::u16string& text);
+  uint32_t GetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue) const;
+  std::u16string GetString(const std::u16string& section, const std::u16string& key,
+                           const std::u16string& defaultValue, size_t bufferUnits) const;
+
+ private:
+  IniFile() = default;
+  std::u16string m_path;
+  ini::Table m_table;
+  bool m_parsed = false;  // answers come from m_table, not the system
+};
 
 // ---------------------------------------------------------------------------------------------
 // Dynamic libraries

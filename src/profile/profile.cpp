@@ -1,5 +1,6 @@
 #include "profile/profile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -166,4 +167,20 @@ KEYINFO* ProfileKeyEntry(PROFILEINFO* record, int slot) {
 
 const KEYINFO* ProfileKeyEntry(const PROFILEINFO* record, int slot) {
   return ProfileKeyEntry(const_cast<PROFILEINFO*>(record), slot);
+}
+
+namespace {
+constexpr size_t kLinkedNameUnits = sizeof(PROFILEINFO::abReserved1) / sizeof(char16_t);
+}
+
+std::u16string LinkedProgramName(const PROFILEINFO& profile) {
+  char16_t units[kLinkedNameUnits];
+  std::memcpy(units, profile.abReserved1, sizeof units);
+  return std::u16string(units, u16::BoundedLength(units, kLinkedNameUnits));
+}
+
+void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name) {
+  char16_t units[kLinkedNameUnits] = {};
+  std::memcpy(units, name.data(), std::min(name.size(), kLinkedNameUnits - 1) * sizeof(char16_t));
+  std::memcpy(profile.abReserved1, units, sizeof units);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "records/profile_record.h"
 
@@ -37,3 +38,9 @@ void SetProfileDefaults(PROFILEINFO* record);
 // address outside KeyInfo (a record read from disk may carry any nCurKeyTable).
 KEYINFO* ProfileKeyEntry(PROFILEINFO* record, int slot);
 const KEYINFO* ProfileKeyEntry(const PROFILEINFO* record, int slot);
+
+// The program whose running switches this profile in: UTF-16 in abReserved1, read only within
+// the field (a record from a file or another program may fill it without a terminating zero).
+std::u16string LinkedProgramName(const PROFILEINFO& profile);
+// Sets it (cut to 259 characters, so the field always ends in a zero); an empty name unlinks.
+void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name);

@@ -7,6 +7,7 @@
 #include "log/log.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "profile/profile.h"
 
 ProfileList g_ProfileList;
 PROFILEINFO* g_pCurProfile = nullptr;
@@ -89,13 +90,17 @@ bool LoadProfileStore(const std::u16string& appDataFolder) {
     plat::ReadBytes(f, buffer.data(), kStoreBytes, &got);  // a short file leaves zero slots
     plat::CloseFile(f);
   }
-  ClearProfileList();
-  AppendStoreRecords(buffer.data(), buffer.size(), g_ProfileList);
+  LoadProfileStoreFromBytes(buffer.data(), buffer.size());
   return opened;
 }
 
-bool SaveProfileStore(const std::u16string& appDataFolder) {
-  std::vector<uint8_t> buffer(kStoreBytes, 0);
+void LoadProfileStoreFromBytes(const uint8_t* bytes, size_t size) {
+  ClearProfileList();
+  if (bytes) AppendStoreRecords(bytes, size, g_ProfileList);
+}
+
+void ProfileStoreImage(std::vector<uint8_t>& buffer) {
+  buffer.assign(kStoreBytes, 0);
   int slot = 0;
   for (const auto& record : g_ProfileList) {
     if (slot == kStoreSlots) break;
@@ -103,7 +108,11 @@ bool SaveProfileStore(const std::u16string& appDataFolder) {
     std::memcpy(buffer.data() + slot * kRecordBytes, record.get(), kRecordBytes);
     ++slot;
   }
+}
 
+bool SaveProfileStore(const std::u16string& appDataFolder) {
+  std::vector<uint8_t> buffer;
+  ProfileStoreImage(buffer);
   int failed = 0;
   uint32_t err = 0;
   if (ReplaceFile(StorePath(appDataFolder, u"pro.dct"), buffer.data(), kStoreBytes, failed, err)) return true;
@@ -132,6 +141,24 @@ uint32_t LoadCurrentProfileId(const std::u16string& appDataFolder) {
   uint32_t got = 0;
   plat::ReadBytes(f, bytes, sizeof bytes, &got);
   plat::CloseFile(f);
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+  return ProfileIdFromBytes(bytes, got);
+}
+
+uint32_t ProfileIdFromBytes(const uint8_t* bytes, size_t size) {
+  uint32_t id = 0;
+  for (size_t i = 0; bytes && i < size && i < 4; ++i) id |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+  return id;
+}
+
+int AddDefaultProfilesUnlessThree(const std::u16string& baseName) {
+  if (g_ProfileList.size() == 3) return 0;
+  int added = 0;
+  for (int n = 1; n <= 3; ++n) {
+    std::unique_ptr<PROFILEINFO> record(new (std::nothrow) PROFILEINFO);
+    if (!record) break;
+    NewProfile(u16::Format(u"%s%d", baseName.c_str(), n).c_str(), record.get());
+    g_ProfileList.push_back(std::move(record));
+    ++added;
+  }
+  return added;
 }

@@ -8,6 +8,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "records/profile_record.h"
 
@@ -24,6 +25,11 @@ extern PROFILEINFO* g_pCurProfile;
 // empty. The current profile is cleared, since its record is gone.
 bool LoadProfileStore(const std::u16string& appDataFolder);
 
+// The same from a store image already in memory (`size` may be anything; missing slots are empty).
+void LoadProfileStoreFromBytes(const uint8_t* bytes, size_t size);
+// The pro.dct image SaveProfileStore writes, into `image` (whose memory is reused).
+void ProfileStoreImage(std::vector<uint8_t>& image);
+
 // Writes the first 40 records with an identifier to pro.dct, the rest of the file zero. The file
 // is written beside the old one and moved over it only once complete, so a failed save leaves the
 // previous store as it was.
@@ -34,6 +40,13 @@ bool SaveProfileStore(const std::u16string& appDataFolder);
 bool SaveCurrentProfileId(const std::u16string& appDataFolder);
 // The identifier in curid.dct (up to 4 bytes, little-endian), or 0 when it cannot be read.
 uint32_t LoadCurrentProfileId(const std::u16string& appDataFolder);
+// The identifier in the first `size` (at most 4) bytes of a curid.dct image.
+uint32_t ProfileIdFromBytes(const uint8_t* bytes, size_t size);
+
+// What the main window does after loading: a list that does not hold exactly three profiles
+// gets three new default ones appended, named "%s%d" from `baseName` (tc_proname) and 1, 2, 3.
+// Returns how many were added.
+int AddDefaultProfilesUnlessThree(const std::u16string& baseName);
 
 // Finds a record of the list by identifier (nullptr for 0 or none).
 PROFILEINFO* FindProfile(uint32_t id);

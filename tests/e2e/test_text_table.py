@@ -1,4 +1,6 @@
-"""The text table under Wine: a translator's text.xml in UTF-16BE names the window and the log."""
+"""The text table under Wine: a translator's text.xml in UTF-16BE, or in a code page of its
+language, names the window and the log."""
+import os
 import sys
 
 import harness as h
@@ -25,5 +27,20 @@ def test_utf16be_text_file_with_entities_and_cdata():
     assert launch and launch[0].endswith(", App Ver=" + VERSION), entries
 
 
+def test_gb2312_text_file_names_the_window():
+    # Wine hands the probe its title argument in the locale's character set.
+    os.environ.setdefault("LC_ALL", "C.UTF-8")
+    h.fresh_user_files()
+    folder = h.ProgramFolder("text-gb2312")
+    title = "\u952e\u76d8\u9a71\u52a8\u7a0b\u5e8f"  # "keyboard driver program" in Chinese
+    xml = ("<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n<config>\r\n"
+           f"  <tc_title>{title}</tc_title>\r\n"
+           "  <tc_mutex>VELKOR_GB2312_TEST</tc_mutex>\r\n</config>\r\n")
+    folder.file("text.xml").write_bytes(xml.encode("gb2312"))
+    write_skin(folder, title)
+    h.run_until_closed(folder, title)
+
+
 if __name__ == "__main__":
-    sys.exit(h.run_tests([test_utf16be_text_file_with_entities_and_cdata]))
+    sys.exit(h.run_tests([test_utf16be_text_file_with_entities_and_cdata,
+                          test_gb2312_text_file_names_the_window]))

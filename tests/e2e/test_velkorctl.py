@@ -48,11 +48,11 @@ def profile(pid, name, mode, group=0, keys=(), led=None, colors=None, extra=b"")
     return bytes(rec)
 
 
-def macro_file(mid, name, loop_mode, loop_count, events):
+def macro_file(mid, name, loop_mode, loop_count, events, buffer_id=0):
     rec = bytearray(MACRO_BYTES)
     struct.pack_into("<IIIII", rec, 0, 0xFAFB88A0, mid, 0, 1, loop_mode)
     rec[20:20 + 2 * len(name)] = name.encode("utf-16-le")
-    struct.pack_into("<H", rec, 104, loop_count)
+    struct.pack_into("<IH", rec, 100, buffer_id, loop_count)
     for i, (vk, down, delay) in enumerate(events):
         struct.pack_into("<HHI", rec, 106 + 8 * i, vk, down, delay)
     return bytes(((b >> 2) | (b << 6)) & 0xFF for b in rec)
@@ -136,7 +136,7 @@ class VelkorCtlTest(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.tmp, ignore_errors=True)
 
-    def run_ctl(self, *args, **sim_env):
+    def run_ctl(self, *args, data=None, prog=None, **sim_env):
         env = harness.wine_env()
         for name in ("LODREX_SIM_COUNT", "LODREX_SIM_FAIL", "LODREX_SIM_PRODUCT"):
             env.pop(name, None)
@@ -144,8 +144,8 @@ class VelkorCtlTest(unittest.TestCase):
         env.update({k: str(v) for k, v in sim_env.items()})
         if os.path.exists(self.wire):
             os.remove(self.wire)
-        p = subprocess.run([WINE, os.path.join(self.prog, "velkorctl.exe")] + list(args)
-                           + ["--appdata", win_path(self.data)],
+        p = subprocess.run([WINE, os.path.join(prog or self.prog, "velkorctl.exe")] + list(args)
+                           + ["--appdata", win_path(data or self.data)],
                            env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
         return p.returncode, p.stdout.decode("utf-8", "replace"), p.stderr.decode("utf-8", "replace")
 
@@ -214,6 +214,113 @@ class VelkorCtlTest(unittest.TestCase):
         self.assertEqual([l[3] for l in wire], ["fail", "fail", "ok"])
         self.assertEqual(wire[2][4], self.expected[0][1])
         self.assertGreaterEqual(wire[2][0] - wire[0][0], 400)
+
+    def program_copy(self, name, **options):
+        """A copy of the program folder with cfg.ini options changed."""
+        folder = os.path.join(self.tmp, name)
+        if not os.path.isdir(folder):
+            shutil.copytree(self.prog, folder)
+        cfg = os.path.join(folder, "cfg.ini")
+        with open(cfg, encoding="utf-8", errors="surrogateescape") as f:
+            text = f.read()
+        for key, value in options.items():
+            text, n = re.subn(rf"(?m)^{key}=.*$", f"{key}={value}", text)
+            self.assertEqual(n, 1, key)
+        with open(cfg, "w", encoding="utf-8", errors="surrogateescape") as f:
+            f.write(text)
+        return folder
+
+    def test_buffer_numbers_saved_in_macro_files_are_not_kept(self):
+        # Twenty files that each carry a buffer number, as files written during an apply may:
+        # the key's macro must still be encoded, into the first buffer.
+        data = os.path.join(self.tmp, "stale")
+        os.makedirs(os.path.join(data, "Mac"))
+        for i in range(20):
+            mid = 0x00ABCD if i == 0 else 0x00E000 + i
+            with open(os.path.join(data, "Mac", f"m{i:02}.mck"), "wb") as f:
+                f.write(macro_file(mid, f"M{i}", 0, 5, [(0x41, 1, 20), (0x41, 0, 0)], buffer_id=20 - i))
+        store = profile(0x0A0B0C, "Alpha", 2, keys=[(1, 5, 0, 0x00ABCD, 0, 0)])
+        with open(os.path.join(data, "pro.dct"), "wb") as f:
+            f.write(store + bytes(PROFILE_BYTES * (STORE_SLOTS - 1)))
+        code, out, err = self.run_ctl("reports", "--flags", "1", data=data)
+        self.assertEqual(code, 0, err)
+        lines = out.splitlines()
+        self.assertEqual([l.split()[0] for l in lines], ["12", "9"])
+        bank = bytes.fromhex(lines[0].split()[1])[1:]
+        self.assertEqual(bank[0:6], self.expected[2][1][1:7])  # the macro, in buffer 1
+        matrix = bytes.fromhex(lines[1].split()[1])[1:]
+        word = struct.unpack_from("<I", matrix, 4 * self.pos[1])[0]
+        self.assertEqual(word, 0x05010002)
+
+    def test_exported_profile_imported_elsewhere_sends_the_same_reports(self):
+        data = os.path.join(self.tmp, "profile-files")
+        shutil.rmtree(data, ignore_errors=True)
+        shutil.copytree(self.data, data)
+        kbp = os.path.join(self.tmp, "alpha.kbp")
+        code, out, err = self.run_ctl("export", "--profile", "0A0B0C", "Z:" + kbp.replace("/", "\\"), data=data)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(os.path.getsize(kbp), 17196)
+        code, out, err = self.run_ctl("import", "--profile", "101", "Z:" + kbp.replace("/", "\\"), data=data)
+        self.assertEqual(code, 0, err)
+        # The macro came along as a new file of the library, under a new identifier.
+        self.assertTrue(os.path.isfile(os.path.join(data, "Mac", "Combo.mck")), os.listdir(os.path.join(data, "Mac")))
+        code, out, err = self.run_ctl("apply", "--profile", "101", data=data)
+        self.assertEqual(code, 0, err)
+        self.assertEqual([l[4] for l in self.wire_lines()], [r for _, r in self.expected])
+
+        code, out, err = self.run_ctl("link", "--profile", "101", "C:\\Games\\arena.exe", data=data)
+        self.assertEqual(code, 0, err)
+        code, out, err = self.run_ctl("list", data=data)
+        self.assertEqual(out.splitlines(), ["1*\t0x0A0B0C\tAlpha", "2\t0x000101\tBeta\tarena.exe"])
+        self.assertEqual(self.run_ctl("unlink", "--profile", "101", data=data)[0], 0)
+        self.assertEqual(self.run_ctl("list", data=data)[1].splitlines()[1], "2\t0x000101\tBeta")
+        code, out, err = self.run_ctl("import", "Z:" + os.path.join(self.tmp, "none.kbp").replace("/", "\\"),
+                                      data=data)
+        self.assertEqual(code, 1)
+        self.assertIn("Open profile failed", err)
+
+    def test_failure_message_carries_the_devices_code_even_with_a_log(self):
+        prog = self.program_copy("debug2", Debug=2)
+        code, out, err = self.run_ctl("apply", "--flags", "2", prog=prog, LODREX_SIM_FAIL="10:*")
+        self.assertEqual(code, 1)
+        self.assertIn("did not take the settings (err=31)", err)
+
+    def test_every_report_failing_is_a_failure_even_when_going_on(self):
+        prog = self.program_copy("gowithnodev", GoWithNoDev=1)
+        code, out, err = self.run_ctl("apply", prog=prog, LODREX_SIM_FAIL="*")
+        self.assertEqual(code, 1, err)
+        self.assertEqual(err.strip().splitlines(), ["velkorctl: every report failed, the keyboard took nothing (err=31)"])
+        self.assertEqual({l[3] for l in self.wire_lines()}, {"fail"})
+
+        code, out, err = self.run_ctl("apply", prog=prog, LODREX_SIM_FAIL="11:*")
+        self.assertEqual(code, 1, err)
+        self.assertIn("1 of 4 reports failed (err=31)", err)
+
+    def test_keyboard_with_another_product_string_is_named(self):
+        prog = self.program_copy("matchstr", MatchStr=1)
+        code, out, err = self.run_ctl("apply", prog=prog, LODREX_SIM_PRODUCT="Other Board")
+        self.assertEqual(code, 2)
+        self.assertEqual(len(err.strip().splitlines()), 1, err)
+        self.assertIn('calls itself "Other Board", not "Gaming Mouse"', err)
+        self.assertNotIn("no keyboard found", err)
+
+    def test_missing_store_lists_the_three_default_profiles(self):
+        data = os.path.join(self.tmp, "empty")
+        os.makedirs(data, exist_ok=True)
+        code, out, err = self.run_ctl("list", data=data)
+        self.assertEqual(code, 0, err)
+        names = [line.split("\t")[2] for line in out.splitlines()]
+        self.assertEqual(names, ["Profile 1", "Profile 2", "Profile 3"])
+
+    def test_injected_failures_are_decimal_and_bad_ones_are_refused_aloud(self):
+        code, out, err = self.run_ctl("apply", "--flags", "2", LODREX_SIM_FAIL="010:1")
+        self.assertEqual(code, 0, err)
+        self.assertEqual([l[3] for l in self.wire_lines()], ["fail", "ok"])
+
+        code, out, err = self.run_ctl("apply", "--flags", "2", LODREX_SIM_FAIL="10:two")
+        self.assertEqual(code, 0, err)
+        self.assertIn('LODREX_SIM_FAIL item "10:two" refused', err)
+        self.assertEqual([l[3] for l in self.wire_lines()], ["ok"])
 
     def test_bad_arguments_exit_with_two(self):
         code, out, err = self.run_ctl("apply", "--flags", "seven")

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
@@ -77,7 +78,7 @@ void ResetTestHooks() { HooksRef() = Hooks(); }
 File OpenFile(const std::u16string& path, FileMode mode) {
   File file;
   std::string native = NativePath(path);
-  int flags = mode == FileMode::ReadExisting ? O_RDONLY : (O_RDWR | O_CREAT | O_TRUNC);
+  int flags = mode == FileMode::CreateAlways ? (O_RDWR | O_CREAT | O_TRUNC) : O_RDONLY;
   struct stat st;
   if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     g_lastError = kErrAccessDenied;
@@ -258,11 +259,95 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
     if (name == "." || name == "..") continue;
     DirEntry entry;
     entry.name = u16::FromUtf8(name);
+    const std::string full = native + "/" + name;
     struct stat st;
-    entry.isDirectory = ::stat((native + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    entry.isLink = ::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    entry.isDirectory = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     out.push_back(entry);
   }
   ::closedir(d);
+  return true;
+}
+
+bool IsLink(const std::u16string& path) {
+  struct stat st;
+  return ::lstat(NativePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool RemoveLink(const std::u16string& path) {
+  if (!IsLink(path)) {
+    g_lastError = kErrInvalidParameter;
+    return false;
+  }
+  return RemoveFile(path);
+}
+
+bool MovePath(const std::u16string& from, const std::u16string& to) {
+  // rename() would replace an existing file or empty folder; the system this mirrors refuses.
+  struct stat st;
+  if (::lstat(NativePath(to).c_str(), &st) == 0) {
+    g_lastError = kErrAlreadyExists;
+    return false;
+  }
+  if (::rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
+    SetFromErrno();
+    if (errno == ENOENT && PathExists(from)) g_lastError = kErrPathNotFound;
+    return false;
+  }
+  return true;
+}
+
+bool CopyFileTo(const std::u16string& from, const std::u16string& to, bool overwrite) {
+  int in = ::open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SetFromErrno();
+    return false;
+  }
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
+  int out = ::open(NativePath(to).c_str(), flags, 0644);
+  if (out < 0) {
+    int e = errno;
+    ::close(in);
+    g_lastError = e == EEXIST ? kErrFileExists : e == ENOENT ? kErrPathNotFound : FromErrno(e);
+    return false;
+  }
+  PosixFile target{out, to};
+  File f;
+  f.impl = &target;
+  bool ok = true;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetFromErrno();
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    if (!WriteBytes(f, buf, static_cast<uint32_t>(n))) {
+      ok = false;
+      break;
+    }
+  }
+  uint32_t err = g_lastError;
+  ::close(in);
+  ::close(out);
+  if (!ok) {
+    ::unlink(NativePath(to).c_str());
+    g_lastError = err;
+    return false;
+  }
+  g_lastError = 0;
+  return true;
+}
+
+// Deleting a file needs no rights on the file itself here, only on its folder.
+bool SetNormalAttributes(const std::u16string& path) {
+  if (!PathExists(path)) {
+    g_lastError = kErrFileNotFound;
+    return false;
+  }
   return true;
 }
 
@@ -310,6 +395,55 @@ void DebugOutput(const std::u16string& text) {
 }
 
 std::string ToNarrow(const std::u16string& text) { return u16::ToUtf8(text); }
+
+namespace {
+// The C library's name of a Windows code page.
+std::string IconvName(uint32_t codePage) {
+  switch (codePage) {
+    case 20866: return "KOI8-R";
+    case 21866: return "KOI8-U";
+    case 20932: return "EUC-JP";
+    case 51949: return "EUC-KR";
+    case 54936: return "GB18030";
+    case 10000: return "MACINTOSH";
+    case 65001: return "UTF-8";
+    default: break;
+  }
+  if (codePage >= 28591 && codePage <= 28606) return "ISO-8859-" + std::to_string(codePage - 28590);
+  return "CP" + std::to_string(codePage);
+}
+}  // namespace
+
+bool DecodeCodePage(uint32_t codePage, const void* data, size_t size, std::u16string& out) {
+  out.clear();
+  if (codePage == 0) return false;
+  iconv_t cd = ::iconv_open("UTF-16LE", IconvName(codePage).c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  char* in = const_cast<char*>(static_cast<const char*>(data));
+  size_t inLeft = size;
+  std::vector<char> buffer(4 * size + 16);
+  while (inLeft > 0) {
+    char* dest = buffer.data();
+    size_t destLeft = buffer.size();
+    size_t r = ::iconv(cd, &in, &inLeft, &dest, &destLeft);
+    const char* produced = buffer.data();
+    for (; produced + 1 < dest; produced += 2)
+      out += static_cast<char16_t>(static_cast<uint8_t>(produced[0]) |
+                                   (static_cast<uint8_t>(produced[1]) << 8));
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) continue;
+    // A byte that starts no character of the page (or a cut-off one at the end): one
+    // replacement character, and on with the next byte.
+    out += u'\uFFFD';
+    ++in;
+    --inLeft;
+    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  ::iconv_close(cd);
+  return true;
+}
+
+uint32_t AnsiCodePage() { return 1252; }
 
 std::u16string ErrorText(uint32_t code) {
   const char16_t* text = nullptr;
@@ -374,14 +508,17 @@ std::u16string IniText(const std::u16string& path) {
 
 uint32_t IniGetInt(const std::u16string& section, const std::u16string& key, int32_t defaultValue,
                    const std::u16string& path) {
-  return ini::GetInt(IniText(path), section, key, defaultValue);
+  return IniFile(path).GetInt(section, key, defaultValue);
 }
 
 std::u16string IniGetString(const std::u16string& section, const std::u16string& key,
                             const std::u16string& defaultValue, size_t bufferUnits,
                             const std::u16string& path) {
-  return ini::GetString(IniText(path), section, key, defaultValue, bufferUnits);
+  return IniFile(path).GetString(section, key, defaultValue, bufferUnits);
 }
+
+IniFile::IniFile(std::u16string path)
+    : m_path(std::move(path)), m_table(IniText(m_path)), m_parsed(true) {}
 
 void* LoadDynamicLibrary(const std::u16string& path) {
   void* h = ::dlopen(NativePath(path).c_str(), RTLD_NOW | RTLD_LOCAL);

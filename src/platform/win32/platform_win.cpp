@@ -3,7 +3,12 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+// <windows.h> maps RemoveDirectory to RemoveDirectoryW, which would rename the seam's own
+// function here and leave callers of plat::RemoveDirectory without a definition.
+#undef RemoveDirectory
+
 #include <cstdio>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/u16.h"
@@ -18,6 +23,13 @@ Hooks& HooksRef() {
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 std::u16string U(const wchar_t* s) { return std::u16string(reinterpret_cast<const char16_t*>(s)); }
+
+// Junctions and symbolic links only: other reparse points (cloud placeholders, deduplicated
+// files) hold their data where they stand.
+bool IsLinkData(const WIN32_FIND_DATAW& fd) {
+  return (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         (fd.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT || fd.dwReserved0 == IO_REPARSE_TAG_SYMLINK);
+}
 
 struct WinFile {
   HANDLE handle;
@@ -34,11 +46,21 @@ void ResetTestHooks() { HooksRef() = Hooks(); }
 
 File OpenFile(const std::u16string& path, FileMode mode) {
   File file;
-  HANDLE h = mode == FileMode::ReadExisting
-                 ? ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr)
-                 : ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = INVALID_HANDLE_VALUE;
+  switch (mode) {
+    case FileMode::ReadExisting:
+      h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+    case FileMode::ReadShared:
+      h = ::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+    case FileMode::CreateAlways:
+      h = ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
+  }
   if (h == INVALID_HANDLE_VALUE) return file;
   file.impl = new WinFile{h, path};
   return file;
@@ -143,11 +165,43 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
   do {
     std::u16string name = U(fd.cFileName);
     if (name == u"." || name == u"..") continue;
-    out.push_back(DirEntry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    out.push_back(DirEntry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, IsLinkData(fd)});
   } while (::FindNextFileW(h, &fd));
   ::FindClose(h);
   ::SetLastError(0);
   return true;
+}
+
+bool IsLink(const std::u16string& path) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(W(path), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(h);
+  return IsLinkData(fd);
+}
+
+bool RemoveLink(const std::u16string& path) {
+  if (!IsLink(path)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  // A junction or folder link goes as a folder, a file link as a file; the target stays.
+  DWORD a = ::GetFileAttributesW(W(path));
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY))
+    return ::RemoveDirectoryW(W(path)) != FALSE;
+  return ::DeleteFileW(W(path)) != FALSE;
+}
+
+bool MovePath(const std::u16string& from, const std::u16string& to) {
+  return ::MoveFileW(W(from), W(to)) != FALSE;
+}
+
+bool CopyFileTo(const std::u16string& from, const std::u16string& to, bool overwrite) {
+  return ::CopyFileW(W(from), W(to), overwrite ? FALSE : TRUE) != FALSE;
+}
+
+bool SetNormalAttributes(const std::u16string& path) {
+  return ::SetFileAttributesW(W(path), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
 LocalTime NowLocal() {
@@ -239,6 +293,25 @@ std::u16string IniGetString(const std::u16string& section, const std::u16string&
                                        static_cast<DWORD>(bufferUnits), W(path));
   return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
 }
+
+IniFile::IniFile(std::u16string path) : m_path(std::move(path)) {}
+
+bool DecodeCodePage(uint32_t codePage, const void* data, size_t size, std::u16string& out) {
+  out.clear();
+  if (!::IsValidCodePage(codePage)) return false;
+  if (size == 0) return true;
+  if (size > 0x7FFFFFFF) return false;
+  const char* bytes = static_cast<const char*>(data);
+  int n = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), nullptr, 0);
+  if (n <= 0) return false;
+  std::vector<wchar_t> buffer(static_cast<size_t>(n));
+  n = ::MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), buffer.data(), n);
+  if (n <= 0) return false;
+  out.assign(reinterpret_cast<const char16_t*>(buffer.data()), static_cast<size_t>(n));
+  return true;
+}
+
+uint32_t AnsiCodePage() { return ::GetACP(); }
 
 void* LoadDynamicLibrary(const std::u16string& path) { return ::LoadLibraryW(W(path)); }
 

@@ -77,6 +77,22 @@ TEST(MarkupLoad, DecodesEachEncodingAndSaysHow) {
       {"detected UTF-8", Bytes("x <a>\xC3\xA9</a>"), u"x <a>\u00e9</a>", u"UTF-8",
        {u"(used UTF-8 detection) "}},
       {"not UTF-8, nothing declared", Bytes("x \xE9\x80"), u"x \u00e9\u20ac", u"windows-1252", {}},
+      // Code pages of other languages go through the system's converter.
+      {"xml declaration GB2312", Bytes("<?xml encoding=\"GB2312\"?><a>\xBC\xFC\xC5\xCC</a>"),
+       u"<?xml encoding=\"GB2312\"?><a>\u952e\u76d8</a>", u"GB2312", {}},
+      {"xml declaration Shift_JIS", Bytes("<?xml encoding='Shift_JIS'?><a>\x83\x4c\x81\x5b</a>"),
+       u"<?xml encoding='Shift_JIS'?><a>\u30ad\u30fc</a>", u"Shift_JIS", {}},
+      {"xml declaration windows-1251", Bytes("<?xml encoding=\"windows-1251\"?><a>\xCA\xEB</a>"),
+       u"<?xml encoding=\"windows-1251\"?><a>\u041a\u043b</a>", u"windows-1251", {}},
+      {"html meta ISO-8859-2", Bytes("<html><head><meta http-equiv=\"Content-Type\" "
+                                     "content=\"text/html; charset=iso-8859-2\"></head>\xB1</html>"),
+       u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-2\">"
+       u"</head>\u0105</html>",
+       u"iso-8859-2", {}},
+      {"KOI8-R", Bytes("<?xml encoding=\"KOI8-R\"?><a>\xEB</a>"),
+       u"<?xml encoding=\"KOI8-R\"?><a>\u041a</a>", u"KOI8-R", {}},
+      {"GBK cut off inside a character", Bytes("<?xml encoding=\"gbk\"?><a>\xBC"),
+       u"<?xml encoding=\"gbk\"?><a>\uFFFD", u"gbk", {}},
       {"unknown name, valid UTF-8", Bytes("<?xml encoding=\"x-klingon\"?>\xC3\xA9"),
        U("<?xml encoding=\"x-klingon\"?>\xC3\xA9"), u"x-klingon", {u"(used UTF-8 detection) "}},
       {"unknown name, not UTF-8", Bytes("<?xml encoding=\"x-klingon\"?>\x80"),

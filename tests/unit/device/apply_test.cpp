@@ -181,6 +181,21 @@ TEST_F(ApplyTest, MacrosGetBuffersInOrderOfFirstUseAndAreEncodedOnce) {
     EXPECT_EQ(CMyList<StMacro>::GetAt(pos)->Macro_Buffer_ID, 0u);
 }
 
+TEST_F(ApplyTest, BufferNumbersLeftOnRecordsAreHandedOutAfresh) {
+  // Twenty records holding every number: without a fresh start the key's macro would find no
+  // free buffer, and its own stale number would point at a buffer nothing was encoded into.
+  for (uint32_t i = 0; i < 20; ++i) AddMacro(0x700 + i)->Macro_Buffer_ID = 20 - i;
+  SetMacroKey(5, 0x713);  // holds number 1
+  SetMacroKey(6, 0x700);  // holds number 20
+  ASSERT_EQ(Apply(APPLY_MATRIX), 1);
+  EXPECT_EQ(MatrixWord(5), 0x03010002u);  // buffer 1
+  EXPECT_EQ(MatrixWord(6), 0x03010102u);  // buffer 2
+  const uint8_t* bank = fake.Find(kCmdMacro)->bytes.data() + 1;
+  EXPECT_NE(bank[2], 0);       // both encoded
+  EXPECT_NE(bank[48 + 2], 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "New Assign Buffer_ID= 2"), 1);
+}
+
 TEST_F(ApplyTest, MoreThanTwentyMacrosLeaveTheRestUncounted) {
   for (uint32_t i = 0; i < 21; ++i) {
     AddMacro(0x500 + i);

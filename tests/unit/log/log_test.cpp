@@ -107,6 +107,17 @@ TEST_F(LogTest, AnUnwritableDesktopFallsBackToTheDebugger) {
   EXPECT_EQ(debugger, (std::vector<std::string>{"Open Log failed", "later 7"}));
 }
 
+TEST_F(LogTest, WritingAnEntryKeepsTheCallersErrorCode) {
+  g_Debug = 2;
+  LogInit();
+  // The log file's own trouble must not stand in for the failure being logged.
+  plat::TestHooks().failWrite = [](const std::u16string&) { return plat::kErrAccessDenied; };
+  plat::SetLastError(31);
+  LogPrint(u"Set mode1 matrix error, err=0x%x", plat::LastError());
+  EXPECT_EQ(plat::LastError(), 31u);
+  EXPECT_EQ(debugger, (std::vector<std::string>{"Open Log failed"}));
+}
+
 TEST_F(LogTest, HexDumpSplitsLinesAndCarriesThePrefix) {
   g_Debug = 1;
   LogInit();

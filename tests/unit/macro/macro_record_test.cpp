@@ -206,6 +206,18 @@ TEST_F(MacroTest, ReadingChecksInOrderSilentInScanAndExplainedOnImport) {
   EXPECT_EQ(shown_[0].text, u"Open macro file failed. error=0x2");
 }
 
+TEST_F(MacroTest, BufferNumberSavedInAFileIsNotKept) {
+  StMacro good = Record({{65, 1, 25}});
+  StMacro stale = good;
+  stale.Macro_Buffer_ID = 7;
+  tmp_.Write("stale.mck", Encoded(stale));
+  for (MacroReadMode mode : {MacroReadMode::LibraryScan, MacroReadMode::Import}) {
+    StMacro out;
+    ASSERT_EQ(ReadMacroFile(tmp_.U16Path("stale.mck"), mode, 0, &out), MacroReadResult::Ok);
+    EXPECT_EQ(std::memcmp(&out, &good, sizeof(out)), 0);
+  }
+}
+
 TEST_F(MacroTest, WritingClearsTheDirtyBitsFirst) {
   StMacro m = Record({{65, 1, 25}});
   m.dwDirtyFlags = kMacroDirtyBits;

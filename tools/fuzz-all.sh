@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a native build for the same number of seconds, one after the
+# other, each over its own growing corpus and the committed seeds, and prints one line per target:
+# executions, executions per second and findings (inputs that crashed, leaked or timed out, kept
+# in <build>/fuzz/findings-<target>/). Exit 1 when any target found something.
+#   tools/fuzz-all.sh <native build folder> <seconds per target> [targets run at once]
+set -u
+build=${1:?native build folder}
+seconds=${2:-60}
+jobs=${3:-1}
+root=$(cd "$(dirname "$0")/.." && pwd)
+status=0
+shopt -s nullglob
+targets=("$build"/fuzz/*_fuzz)
+if [ ${#targets[@]} -eq 0 ]; then
+  echo "fuzz-all: no fuzz targets in $build/fuzz (a clang native build makes them)" >&2
+  exit 2
+fi
+# One target's run; its line goes to <build>/fuzz/fuzz-all-<target>.line.
+run_one() {
+  local exe=$1 name work findings seeds before log rc runs rate found
+  name=$(basename "$exe" _fuzz)
+  work="$build/fuzz/corpus-$name"
+  findings="$build/fuzz/findings-$name"
+  mkdir -p "$work" "$findings"
+  seeds=()
+  [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
+  before=$(ls "$findings" | wc -l)
+  log="$build/fuzz/fuzz-all-$name.log"
+  "$exe" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$findings/" \
+    "$work" "${seeds[@]}" >"$log" 2>&1
+  rc=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  found=$(( $(ls "$findings" | wc -l) - before ))
+  if [ -z "$runs" ]; then
+    # A crash ends the run before the final figures; the last status line still has them.
+    runs=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
+  fi
+  [ "$rc" -ne 0 ] && [ "$found" -eq 0 ] && found=1
+  printf '%-16s executions=%s exec/s=%s findings=%d\n' "$name" "${runs:-0}" "${rate:-?}" "$found" \
+    >"$build/fuzz/fuzz-all-$name.line"
+}
+
+running=0
+for exe in "${targets[@]}"; do
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n
+    running=$((running - 1))
+  fi
+  run_one "$exe" &
+  running=$((running + 1))
+done
+wait
+for exe in "${targets[@]}"; do
+  line="$build/fuzz/fuzz-all-$(basename "$exe" _fuzz).line"
+  cat "$line"
+  grep -q 'findings=0$' "$line" || status=1
+done
+exit $status
