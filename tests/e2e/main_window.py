@@ -55,6 +55,11 @@ def answer_box(text, button=BOX_OK):
     h.wait_until(lambda: h.window_state(text).get("found") == 0, 20, f"the box '{text}' to close")
 
 
+def wait_progress_closed(timeout=30):
+    """The apply worker has closed the progress dialog and the main window takes clicks again."""
+    h.wait_until(lambda: h.window_state("MyProgressDlg..").get("found") == 0, timeout, "the progress dialog to close")
+
+
 def wait_visible(visible, timeout=20):
     h.wait_until(lambda: h.window_state().get("visible") == int(visible), timeout,
                  "the main window to " + ("show" if visible else "hide"))

@@ -65,6 +65,7 @@ def test_profiles_apply_ok_cancel_and_restore():
         # An empty store gives three default profiles; Apply writes the first into the keyboard.
         mw.click_child(mw.APPLY)
         h.wait_until(lambda: (mw.appdata() / "curid.dct").exists(), 30, "curid.dct")
+        mw.wait_progress_closed()
         store = mw.read_store()
         assert [name for _, name, _ in store] == ["Profile 1", "Profile 2", "Profile 3"], store
         assert mw.current_id() == store[0][0]
@@ -99,6 +100,7 @@ def test_profiles_apply_ok_cancel_and_restore():
         mw.wait_visible(True)
         mw.click_child(mw.APPLY)
         h.wait_until(lambda: len(mw.sent_commands(folder)) == 6, 30, "the third apply")
+        mw.wait_progress_closed()
         assert mw.current_id() == store[2][0]
         assert mw.read_store() == store
 
