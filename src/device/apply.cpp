@@ -273,8 +273,15 @@ void NoteSkipped(const PROFILEINFO& profile, uint32_t flags, const ApplyPlan& pl
 
 }  // namespace
 
-int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
-                 uint32_t message, uint32_t flags, ApplyOutcome* outcome) {
+std::mutex& DeviceSendMutex() {
+  static std::mutex* mutex = new std::mutex;  // never destroyed, like the worker it guards
+  return *mutex;
+}
+
+namespace {
+// ApplySetting once the device is held.
+int PrepareAndTransmit(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                       uint32_t message, uint32_t flags, ApplyOutcome* outcome) {
   ApplyOutcome ignored;
   ApplyOutcome& out = outcome ? *outcome : ignored;
   out = ApplyOutcome();
@@ -288,6 +295,20 @@ int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO
   // The code of the failure, not whatever the pauses and progress posts left behind.
   if (out.failed) plat::SetLastError(out.firstError);
   return ok;
+}
+}  // namespace
+
+int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                 uint32_t message, uint32_t flags, ApplyOutcome* outcome) {
+  std::lock_guard<std::mutex> device(DeviceSendMutex());
+  return PrepareAndTransmit(progressWindow, driver, profile, message, flags, outcome);
+}
+
+int TryApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                    uint32_t message, uint32_t flags) {
+  std::unique_lock<std::mutex> device(DeviceSendMutex(), std::try_to_lock);
+  if (!device.owns_lock()) return kApplyDeviceBusy;
+  return PrepareAndTransmit(progressWindow, driver, profile, message, flags, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -349,7 +370,10 @@ void RunApplyRequest(ApplyRequest& request) {
     ok = Prepare(window, driver, current, flags, *plan);
   }
   ApplyOutcome outcome;
-  if (ok) ok = Transmit(window, driver, request.message, flags, *plan, outcome);
+  if (ok) {
+    std::lock_guard<std::mutex> device(DeviceSendMutex());
+    ok = Transmit(window, driver, request.message, flags, *plan, outcome);
+  }
   if (!ok) plat::ShowMessageBox(u"   Update settings failed!      ", u"Error", plat::kMbOk | plat::kMbIconWarning);
   if (window) {
     oslink::PostToWindow(window, kWmClose, 0, 0);

@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Measures the main window under Wine against a bare Win32 program (the e2e probe's `bare`
+window of the same size with the same 1.3 s timer):
+
+  start-up   launch to the window mapped on the X display, the two alternating in one run
+  idle       CPU time over a period, Velkor hidden in the tray (game watch running) vs bare
+  tick       one game-watch tick (process snapshot and match), from the Wine test's figure
+
+Run after `make win` with the Wine server started (tests/wine-server.sh start build/win):
+  python3 tools/bench_main_window.py [--runs 5] [--idle 60]
+"""
+import argparse
+import os
+import re
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+import harness as h  # noqa: E402
+
+BARE_TITLE = "Bare Bench Window"
+CLK_TCK = os.sysconf("SC_CLK_TCK")
+
+
+def mapped(title):
+    out = h.xdotool("search", "--onlyvisible", "--name", f"^{title}$")
+    return out.returncode == 0 and out.stdout.strip() != ""
+
+
+def wait_mapped(title, timeout=120):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if mapped(title):
+            return True
+        time.sleep(0.02)
+    raise RuntimeError(f"{title} never mapped")
+
+
+def start_velkor(folder):
+    return subprocess.Popen([h.WINE, str(folder.file("Velkor.exe"))], cwd=folder.path, env=h.wine_env(),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def start_bare(width, height):
+    return subprocess.Popen([h.WINE, h.PROBE, "bare", BARE_TITLE, str(width), str(height)], env=h.wine_env(),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def end(proc, title):
+    h.probe("post", title, "16", "0", "0")
+    try:
+        proc.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+def cpu_seconds(pid):
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLK_TCK
+
+
+def bench_startup(runs):
+    folder = h.ProgramFolder("bench-startup")
+    folder.set_option("TrayIcon", "2")
+    velkor, bare = [], []
+    for _ in range(runs):
+        h.fresh_user_files()
+        t = time.monotonic()
+        proc = start_velkor(folder)
+        wait_mapped(h.TITLE)
+        velkor.append(time.monotonic() - t)
+        size = h.window_state()
+        end(proc, h.TITLE)
+        t = time.monotonic()
+        proc = start_bare(size["w"], size["h"])
+        wait_mapped(BARE_TITLE)
+        bare.append(time.monotonic() - t)
+        end(proc, BARE_TITLE)
+    v, b = statistics.median(velkor), statistics.median(bare)
+    print(f"start-up: Velkor median {v:.2f}s {['%.2f' % x for x in velkor]}, "
+          f"bare median {b:.2f}s {['%.2f' % x for x in bare]}, ratio {v / b:.2f}")
+
+
+def bench_idle(seconds):
+    folder = h.ProgramFolder("bench-idle")
+    folder.set_option("TrayIcon", "1")
+    h.fresh_user_files()
+    proc = start_velkor(folder)
+    h.wait_until(lambda: h.window_state().get("found") == 1, 120, "Velkor's window")
+    time.sleep(5)
+    c0, t0 = cpu_seconds(proc.pid), time.monotonic()
+    time.sleep(seconds)
+    velkor = (cpu_seconds(proc.pid) - c0) / (time.monotonic() - t0)
+    end(proc, h.TITLE)
+
+    proc = start_bare(984, 640)
+    wait_mapped(BARE_TITLE)
+    time.sleep(5)
+    c0, t0 = cpu_seconds(proc.pid), time.monotonic()
+    time.sleep(seconds)
+    bare = (cpu_seconds(proc.pid) - c0) / (time.monotonic() - t0)
+    end(proc, BARE_TITLE)
+    ratio = velkor / bare if bare else float("inf")
+    print(f"idle in the tray over {seconds}s: Velkor {velkor * 100:.3f}% of a core, bare {bare * 100:.3f}%, "
+          f"ratio {ratio:.2f}")
+
+
+def bench_tick():
+    exe = h.BUILD / "tests" / "win_app_game_watch_test.exe"
+    out = subprocess.run([str(h.BUILD / "wine-run"), str(exe), "--gtest_filter=*OneTick*"], env=h.wine_env(),
+                         capture_output=True, text=True, timeout=300)
+    m = re.search(r"game-watch tick: ([0-9.]+) ms", out.stdout)
+    print(f"game-watch tick (snapshot and match): {m.group(1) if m else '?'} ms")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--idle", type=int, default=60)
+    args = parser.parse_args()
+    bench_startup(args.runs)
+    bench_idle(args.idle)
+    bench_tick()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
