@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a native build for the same number of seconds, one after the
 # other, each over its own growing corpus and the committed seeds, and prints one line per target:
-# executions, executions per second and findings (inputs that crashed, leaked or timed out, kept
-# in <build>/fuzz/findings-<target>/). Exit 1 when any target found something.
+# executions, executions per second, findings (inputs that crashed, leaked, ran out of memory or
+# timed out, kept in <build>/fuzz/findings-<target>/) and slow inputs (over 10 s of wall time,
+# which on a busy machine is often the machine, kept beside them). Exit 1 when any target found
+# something.
 #   tools/fuzz-all.sh <native build folder> <seconds per target> [targets run at once]
 set -u
 build=${1:?native build folder}
@@ -16,29 +18,35 @@ if [ ${#targets[@]} -eq 0 ]; then
   echo "fuzz-all: no fuzz targets in $build/fuzz (a clang native build makes them)" >&2
   exit 2
 fi
+# Inputs that showed a fault.
+faults() { ls "$1" | grep -cE '^(crash|leak|oom|timeout)-'; }
+
 # One target's run; its line goes to <build>/fuzz/fuzz-all-<target>.line.
 run_one() {
-  local exe=$1 name work findings seeds before log rc runs rate found
+  local exe=$1 name work findings seeds before slowBefore log rc runs rate found slow
   name=$(basename "$exe" _fuzz)
   work="$build/fuzz/corpus-$name"
   findings="$build/fuzz/findings-$name"
   mkdir -p "$work" "$findings"
   seeds=()
   [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
-  before=$(ls "$findings" | wc -l)
+  before=$(faults "$findings")
+  slowBefore=$(ls "$findings" | grep -c '^slow-unit-')
   log="$build/fuzz/fuzz-all-$name.log"
   "$exe" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$findings/" \
     "$work" "${seeds[@]}" >"$log" 2>&1
   rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-  found=$(( $(ls "$findings" | wc -l) - before ))
+  found=$(( $(faults "$findings") - before ))
+  slow=$(( $(ls "$findings" | grep -c '^slow-unit-') - slowBefore ))
   if [ -z "$runs" ]; then
     # A crash ends the run before the final figures; the last status line still has them.
     runs=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
   fi
   [ "$rc" -ne 0 ] && [ "$found" -eq 0 ] && found=1
-  printf '%-16s executions=%s exec/s=%s findings=%d\n' "$name" "${runs:-0}" "${rate:-?}" "$found" \
+  printf '%-16s executions=%s exec/s=%s findings=%d slow=%d\n' "$name" "${runs:-0}" "${rate:-?}" \
+    "$found" "$slow" \
     >"$build/fuzz/fuzz-all-$name.line"
 }
 
@@ -55,6 +63,6 @@ wait
 for exe in "${targets[@]}"; do
   line="$build/fuzz/fuzz-all-$(basename "$exe" _fuzz).line"
   cat "$line"
-  grep -q 'findings=0$' "$line" || status=1
+  grep -q 'findings=0 ' "$line" || status=1
 done
 exit $status

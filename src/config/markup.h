@@ -89,6 +89,8 @@ class MarkupDoc {
   bool FindElement(const std::u16string& name) { return FindElement(name.c_str()); }
   bool EnterElement();
   std::u16string GetElementText() const;
+  // The same for any element of the table (0 or out of range: empty).
+  std::u16string ElementText(uint32_t index) const;
 
   // Load diagnostics, then a space and the first problem found, when there was one; empty for a
   // well-formed document.

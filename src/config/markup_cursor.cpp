@@ -73,12 +73,14 @@ uint32_t MarkupDoc::RecordStartingAt(uint32_t offset) const {
   return (lo < m_count && Record(lo).start == offset) ? lo : 0;
 }
 
-std::u16string MarkupDoc::GetElementText() const {
-  if (!m_current || m_current >= m_count) return std::u16string();
-  const ElementRecord& rec = Record(m_current);
-  size_t begin = static_cast<size_t>(rec.start) + StartTagLength(m_current);
+std::u16string MarkupDoc::GetElementText() const { return ElementText(m_current); }
+
+std::u16string MarkupDoc::ElementText(uint32_t index) const {
+  if (!index || index >= m_count) return std::u16string();
+  const ElementRecord& rec = Record(index);
+  size_t begin = static_cast<size_t>(rec.start) + StartTagLength(index);
   size_t end = static_cast<size_t>(rec.start) + rec.length;
-  uint32_t endTag = EndTagLength(m_current);
+  uint32_t endTag = EndTagLength(index);
   end = end >= endTag ? end - endTag : 0;
   end = std::min(end, m_text.size());
   if (begin >= end) return std::u16string();

@@ -34,28 +34,34 @@ std::u16string NameKey(const std::u16string& name) {
 
 Table::Table(const std::u16string& text) {
   std::map<std::u16string, std::u16string>* current = nullptr;
+  const char16_t* t = text.data();
   size_t pos = 0;
   while (pos <= text.size()) {
     size_t end = text.find(u'\n', pos);
     if (end == std::u16string::npos) end = text.size();
-    std::u16string line = Trim(text.substr(pos, end - pos));
+    // The line trimmed, by index: a copy of every line would cost more than the rest.
+    size_t b = pos, e = end;
     pos = end + 1;
-    if (line.empty() || line[0] == u';') continue;
-    if (line[0] == u'[') {
-      size_t close = line.find(u']');
-      std::u16string name = close == std::u16string::npos ? line.substr(1) : line.substr(1, close - 1);
+    while (b < e && IsBlank(t[b])) ++b;
+    while (e > b && IsBlank(t[e - 1])) --e;
+    if (b == e || t[b] == u';') continue;
+    if (t[b] == u'[') {
+      size_t close = text.find(u']', b);
+      std::u16string name(t + b + 1, (close == std::u16string::npos || close >= e ? e : close) - b - 1);
       auto added = m_sections.emplace(NameKey(name), std::map<std::u16string, std::u16string>());
       current = added.second ? &added.first->second : nullptr;
       continue;
     }
     if (!current) continue;
-    size_t eq = line.find(u'=');
-    if (eq == std::u16string::npos) continue;  // a line without "=" holds no key
-    std::u16string value = Trim(line.substr(eq + 1));
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    current->emplace(NameKey(line.substr(0, eq)), std::move(value));
+    size_t eq = text.find(u'=', b);
+    if (eq == std::u16string::npos || eq >= e) continue;  // a line without "=" holds no key
+    size_t vb = eq + 1, ve = e;
+    while (vb < ve && IsBlank(t[vb])) ++vb;
+    if (ve - vb >= 2 && (t[vb] == u'"' || t[vb] == u'\'') && t[ve - 1] == t[vb]) {
+      ++vb;
+      --ve;
+    }
+    current->emplace(NameKey(std::u16string(t + b, eq - b)), std::u16string(t + vb, ve - vb));
   }
 }
 

@@ -45,8 +45,10 @@ TEST(LodrexKeyboardChoice, EveryCollectionComesFromTheFirstKeyboardThatOpensWhol
     Bench busy = TwoKeyboards(kind);
     busy.refuse = {2};
     EXPECT_EQ(busy.Pick(), 100 + 2 * kind + 1) << kind;
-    for (uint32_t h : busy.open)
-      if (h != 100 + 2 * kind + 1) EXPECT_NE(std::find(busy.closed.begin(), busy.closed.end(), h), busy.closed.end()) << h;
+    for (uint32_t h : busy.open) {
+      if (h == 100 + 2 * kind + 1) continue;
+      EXPECT_NE(std::find(busy.closed.begin(), busy.closed.end(), h), busy.closed.end()) << h;
+    }
   }
 }
 
