@@ -15,6 +15,8 @@
 #include "device/apply.h"
 #include "device/device_change_win.h"
 #include "device/device_listener.h"
+#include "dialogs/key_edit.h"
+#include "dialogs/key_fun_pick_dlg_win.h"
 #include "log/log.h"
 #include "macro/macro_library.h"
 #include "macro/macro_record.h"
@@ -373,8 +375,40 @@ void CVelkorDlg::RunApplyProgress(const std::function<void()>& started) { ::RunA
 
 void CVelkorDlg::RunMacroEditor() { ::ShowNotice(hwnd(), g_Texts.tc_macro_soon); }
 
-void CVelkorDlg::EditKey(int) {
-  // The click has selected and outlined the key; the key function picker opens from here.
+namespace {
+
+// What the key edit needs of the main window: the picker over it, its keyboard view, and the
+// colours of the current game group.
+class MainWindowKeyEdit : public KeyEditHost {
+ public:
+  MainWindowKeyEdit(HWND window, CKBColorDlg& keyboard) : m_window(window), m_keyboard(keyboard) {}
+  KeyPickOutcome RunPicker(const KeyPickRequest& request) override { return RunKeyFunPickDlg(m_window, request); }
+  int SelectedKey() const override { return m_keyboard.ClickedKey(); }
+  void SetKeyColour(int slot, uint32_t colour) override { m_keyboard.SetKeyColor(slot, colour); }
+  void CommitLighting() override {
+    // The view's colours into the current game group, by each key's matrix position.
+    std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+    if (!g_pCurProfile) return;
+    const int group = DisplayGameGroup(g_pCurProfile->nCurGameGroup);
+    const uint32_t* colours = m_keyboard.KeyColors();
+    for (int slot = 0; slot < m_keyboard.KeyCount() && slot < g_KeyCount; ++slot) {
+      const int matrix = DefaultKeyTable[slot].nMatrix;
+      if (matrix >= 0 && matrix < kKeySlots) g_pCurProfile->dwKeyColor[group][matrix] = colours[slot];
+    }
+  }
+  void SetKeyMark(int slot, bool hasFunction) override { m_keyboard.MarkKey(slot, hasFunction ? 1 : 0); }
+  void RedrawKeys() override { InvalidateRect(m_keyboard.hwnd(), nullptr, FALSE); }
+
+ private:
+  HWND m_window;
+  CKBColorDlg& m_keyboard;
+};
+
+}  // namespace
+
+void CVelkorDlg::EditKey(int slot) {
+  MainWindowKeyEdit host(hwnd(), m_keyboard);
+  EditKeyFromPicker(g_pCurProfile, slot, g_AppDataFolder, host);
 }
 
 bool CVelkorDlg::OtherLoopRunning() const { return ui::ModalDepth() > 1; }
