@@ -182,7 +182,7 @@ class MacroDlgTest : public ::testing::Test {
 TEST_F(MacroDlgTest, NewMacroRecordedFromPostedKeysIsSavedToItsFile) {
   WriteMacro(L"Alpha", 0x1001);
   WriteMacro(L"Beta", 0x1002);
-  bool asked = false, recorded = false, saveShown = false, strayBox = false;
+  bool asked = false, recorded = false, saveShown = false, saved = false, strayBox = false;
   Run([&](HWND editor) {
     // The library tree's menu on empty space, then its "new macro" item.
     PostMessageW(editor, WM_TREE_RCLICK, 261, 0);
@@ -211,7 +211,7 @@ TEST_F(MacroDlgTest, NewMacroRecordedFromPostedKeysIsSavedToItsFile) {
     saveShown = WaitFor([&] { return IsWindowVisible(save) != FALSE; });
     ShotPoint("recorded");
     PostClick(editor, save);
-    WaitFor([&] { return !IsWindowVisible(save); });
+    saved = WaitFor([&] { return !IsWindowVisible(save); });
     // A box nobody expected fails the test instead of hanging it.
     for (int i = 0; i < 20; ++i) {
       HWND stray = FindWindowW(L"VelkorMsgDlg", nullptr);
@@ -226,6 +226,7 @@ TEST_F(MacroDlgTest, NewMacroRecordedFromPostedKeysIsSavedToItsFile) {
   EXPECT_TRUE(asked);
   EXPECT_TRUE(recorded);
   EXPECT_TRUE(saveShown);
+  EXPECT_TRUE(saved);
   EXPECT_EQ(FindWindowW(kMacroDlgClass, nullptr), nullptr);
 
   StMacro stored;
