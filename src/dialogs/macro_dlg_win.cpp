@@ -379,7 +379,8 @@ LRESULT CMacroDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN: OnLeftDown(lParam); return 0;
     case WM_CLOSE: EndModal(1); return 0;
     case WM_DESTROY:
-      // Changed macros are written however the window goes.
+      // A menu must not outlive its owner; changed macros are written however the window goes.
+      controls::CloseSkinnedMenu(hwnd());
       m_editor.Close();
       return Default(msg, wParam, lParam);
     case WM_ACTIVATE:
