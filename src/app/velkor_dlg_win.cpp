@@ -17,6 +17,7 @@
 #include "device/device_listener.h"
 #include "dialogs/key_edit.h"
 #include "dialogs/key_fun_pick_dlg_win.h"
+#include "dialogs/macro_dlg_win.h"
 #include "log/log.h"
 #include "macro/macro_library.h"
 #include "macro/macro_record.h"
@@ -373,7 +374,7 @@ bool CVelkorDlg::Confirm(const std::u16string& text) { return ShowConfirm(hwnd()
 
 void CVelkorDlg::RunApplyProgress(const std::function<void()>& started) { ::RunApplyProgress(hwnd(), started); }
 
-void CVelkorDlg::RunMacroEditor() { ::ShowNotice(hwnd(), g_Texts.tc_macro_soon); }
+void CVelkorDlg::RunMacroEditor() { RunMacroDlg(hwnd()); }
 
 namespace {
 

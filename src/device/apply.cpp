@@ -349,7 +349,6 @@ void RunApplyRequest(ApplyRequest& request) {
   CUSBDriver* driver = request.driver;
   uint32_t device = driver ? driver->m_hMatrix.load() : 0;
   LogPrint(u"Start Apply: hDevice=0x%x, nFlag=0x%x", device, flags);
-  if (!device && !g_Settings.GoWithNoDev) return;
 
   WindowRef window = nullptr;
   if (flags & APPLY_WAIT_PROGRESS) {
@@ -357,6 +356,11 @@ void RunApplyRequest(ApplyRequest& request) {
       plat::SleepMs(kProgressLookupPauseMs);
       window = oslink::FindTopLevelWindow(request.progressTitle);
     }
+  }
+  if (!device && !g_Settings.GoWithNoDev) {
+    // The keyboard went between the click and the run: the progress window waits for nobody.
+    if (window) oslink::PostToWindow(window, kWmClose, 0, 0);
+    return;
   }
 
   // The current profile and the macros it names are encoded in one go under the lock, so a

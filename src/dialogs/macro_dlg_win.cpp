@@ -111,7 +111,8 @@ bool CMacroDlg::Build(HWND owner) {
   m_font.Reset(CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg"));
   m_fieldBrush.Reset(CreateSolidBrush(kFieldBack));
-  const std::wstring title = Wide(g_Texts.tc_title);
+  // Never the main window's title: a second copy finds the main window by it.
+  const std::wstring title = Wide(g_Texts.tc_page2.empty() ? std::u16string(u"Macros") : g_Texts.tc_page2);
   if (!Create(kMacroDlgClass, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW,
               RECT{left, top, left + width, top + height}, owner, title.c_str()))
     return false;

@@ -361,6 +361,14 @@ TEST_F(ApplyWorkerTest, NoKeyboardDropsTheRequestUnlessGoWithNoDev) {
   EXPECT_EQ(fake.attempts, 0);
   EXPECT_TRUE(Logged("Start Apply: hDevice=0x0, nFlag=0x7"));
 
+  // Apply with its progress window: the window is closed, not left waiting for nobody.
+  liveWindow = kProgress;
+  request.flags = 0x8007;
+  RunApplyRequest(request);
+  EXPECT_EQ(fake.attempts, 0);
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_EQ(posts.back().message, kWmClose);
+
   g_Settings.GoWithNoDev = 1;
   request.flags = 7;
   RunApplyRequest(request);
