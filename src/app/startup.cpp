@@ -7,8 +7,6 @@
 #include "platform/platform.h"
 #include "platform/u16.h"
 
-std::u16string g_ProgramFolder;
-std::u16string g_AppDataFolder;
 int g_OsCode = 0;
 
 namespace {

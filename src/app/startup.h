@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "config/folders.h"
+
 // Posted by a second copy (and the tray icon) to the main window.
 constexpr uint32_t WM_TRAY_NOTIFY = 0x046C;
 constexpr uint32_t kTrayOpenNotify = 0x0203;  // a left double click
@@ -35,9 +37,6 @@ class StartupHost {
   virtual void RunMainWindow() = 0;
 };
 
-// Folders every subsystem uses; both end in a backslash.
-extern std::u16string g_ProgramFolder;
-extern std::u16string g_AppDataFolder;
 // The classification of the running system (0 unknown, 1..7 from Windows 95 to 8).
 extern int g_OsCode;
 

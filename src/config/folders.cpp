@@ -1,0 +1,4 @@
+#include "config/folders.h"
+
+std::u16string g_ProgramFolder;
+std::u16string g_AppDataFolder;

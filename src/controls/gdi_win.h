@@ -1,0 +1,154 @@
+// Owners for GDI objects, the off-screen buffer every paint goes through, and hover tracking.
+// Windows make their fonts, brushes and buffers once and keep them; nothing here allocates per
+// paint once the window has its size.
+#pragma once
+
+#include <windows.h>
+
+namespace ui {
+
+// Deletes a pen, brush, font, bitmap or region when it goes.
+template <class Handle>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(Handle h) : m_handle(h) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  GdiObject(GdiObject&& other) noexcept : m_handle(other.Release()) {}
+  GdiObject& operator=(GdiObject&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  Handle get() const { return m_handle; }
+  explicit operator bool() const { return m_handle != nullptr; }
+  void Reset(Handle h = nullptr) {
+    if (m_handle) DeleteObject(m_handle);
+    m_handle = h;
+  }
+  Handle Release() {
+    Handle h = m_handle;
+    m_handle = nullptr;
+    return h;
+  }
+
+ private:
+  Handle m_handle = nullptr;
+};
+
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
+using Bitmap = GdiObject<HBITMAP>;
+using Region = GdiObject<HRGN>;
+
+// Puts an object into a device context for a scope and restores the previous one.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
+  ~Selected() { SelectObject(m_dc, m_old); }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_old;
+};
+
+// A memory device context with a bitmap the size of the window, kept between paints and made
+// again only when the window grows. A paint draws everything into it and presents it in one
+// transfer, so nothing on the screen is ever half drawn.
+class OffscreenBuffer {
+ public:
+  OffscreenBuffer() = default;
+  ~OffscreenBuffer() { Free(); }
+  OffscreenBuffer(const OffscreenBuffer&) = delete;
+  OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
+
+  // The memory context to draw into, or null when it could not be made.
+  HDC Begin(HDC screen, int width, int height) {
+    m_width = width;
+    m_height = height;
+    if (!m_dc || width > m_capacityWidth || height > m_capacityHeight) {
+      Free();
+      m_dc = CreateCompatibleDC(screen);
+      m_bitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
+      if (!m_dc || !m_bitmap) {
+        Free();
+        return nullptr;
+      }
+      m_oldBitmap = SelectObject(m_dc, m_bitmap);
+      m_capacityWidth = width;
+      m_capacityHeight = height;
+    }
+    return m_dc;
+  }
+  void Present(HDC screen, int x = 0, int y = 0) const {
+    if (m_dc) BitBlt(screen, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
+  }
+
+ private:
+  void Free() {
+    if (m_dc) {
+      if (m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
+      DeleteDC(m_dc);
+    }
+    if (m_bitmap) DeleteObject(m_bitmap);
+    m_dc = nullptr;
+    m_bitmap = nullptr;
+    m_oldBitmap = nullptr;
+    m_capacityWidth = m_capacityHeight = 0;
+  }
+
+  HDC m_dc = nullptr;
+  HBITMAP m_bitmap = nullptr;
+  HGDIOBJ m_oldBitmap = nullptr;
+  int m_width = 0;
+  int m_height = 0;
+  int m_capacityWidth = 0;
+  int m_capacityHeight = 0;
+};
+
+// Paints a window through its off-screen buffer: Begin/End paint around a draw into the buffer.
+template <class Draw>
+void PaintBuffered(HWND hwnd, OffscreenBuffer& buffer, Draw draw) {
+  PAINTSTRUCT ps;
+  HDC screen = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (HDC dc = buffer.Begin(screen, client.right, client.bottom)) {
+    draw(dc, client);
+    buffer.Present(screen);
+  }
+  EndPaint(hwnd, &ps);
+}
+
+// Hover state of a window: the first move asks the system for a leave notification.
+class MouseLeaveTracker {
+ public:
+  // True when the mouse has just entered (repaint then).
+  bool OnMouseMove(HWND hwnd) {
+    if (m_hovering) return false;
+    TRACKMOUSEEVENT tme = {};
+    tme.cbSize = sizeof tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = hwnd;
+    TrackMouseEvent(&tme);
+    m_hovering = true;
+    return true;
+  }
+  // On WM_MOUSELEAVE: true when the state changed.
+  bool OnMouseLeave() {
+    const bool was = m_hovering;
+    m_hovering = false;
+    return was;
+  }
+  bool hovering() const { return m_hovering; }
+
+ private:
+  bool m_hovering = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,134 @@
+#include "controls/skin_image_win.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstring>
+#include <utility>
+
+#include "config/folders.h"
+
+namespace ui {
+
+std::wstring SkinPath(const std::u16string& name) {
+  std::u16string path = g_ProgramFolder + u"skins\\" + name;
+  return std::wstring(path.begin(), path.end());
+}
+
+SkinImage::SkinImage(SkinImage&& other) noexcept { *this = std::move(other); }
+
+SkinImage& SkinImage::operator=(SkinImage&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    std::swap(m_dc, other.m_dc);
+    std::swap(m_bitmap, other.m_bitmap);
+    std::swap(m_oldBitmap, other.m_oldBitmap);
+    std::swap(m_pixels, other.m_pixels);
+    std::swap(m_width, other.m_width);
+    std::swap(m_height, other.m_height);
+  }
+  return *this;
+}
+
+void SkinImage::Reset() {
+  if (m_dc) {
+    if (m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
+    DeleteDC(m_dc);
+  }
+  if (m_bitmap) DeleteObject(m_bitmap);
+  m_dc = nullptr;
+  m_bitmap = nullptr;
+  m_oldBitmap = nullptr;
+  m_pixels = nullptr;
+  m_width = m_height = 0;
+}
+
+bool SkinImage::Allocate(int width, int height) {
+  Reset();
+  if (width <= 0 || height <= 0) return false;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  m_dc = CreateCompatibleDC(nullptr);
+  if (!m_bitmap || !m_dc || !bits) {
+    Reset();
+    return false;
+  }
+  m_oldBitmap = SelectObject(m_dc, m_bitmap);
+  m_pixels = static_cast<uint32_t*>(bits);
+  m_width = width;
+  m_height = height;
+  return true;
+}
+
+bool SkinImage::Load(const std::wstring& path) {
+  Reset();
+  Gdiplus::Bitmap decoded(path.c_str());
+  if (decoded.GetLastStatus() != Gdiplus::Ok) return false;
+  const int width = static_cast<int>(decoded.GetWidth());
+  const int height = static_cast<int>(decoded.GetHeight());
+  if (!Allocate(width, height)) return false;
+  Gdiplus::BitmapData data = {};
+  data.Width = static_cast<UINT>(width);
+  data.Height = static_cast<UINT>(height);
+  data.Stride = width * 4;
+  data.PixelFormat = PixelFormat32bppPARGB;
+  data.Scan0 = m_pixels;
+  Gdiplus::Rect all(0, 0, width, height);
+  // Reads straight into our bitmap, converted to premultiplied alpha on the way.
+  if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                       PixelFormat32bppPARGB, &data) != Gdiplus::Ok) {
+    Reset();
+    return false;
+  }
+  decoded.UnlockBits(&data);
+  GdiFlush();
+  return true;
+}
+
+bool SkinImage::LoadSkin(const std::u16string& name) { return Load(SkinPath(name)); }
+
+bool SkinImage::CropFrom(const SkinImage& source, const RECT& part) {
+  Reset();
+  const int width = part.right - part.left;
+  const int height = part.bottom - part.top;
+  if (source.empty() || width <= 0 || height <= 0 || part.left < 0 || part.top < 0 ||
+      part.right > source.m_width || part.bottom > source.m_height)
+    return false;
+  if (!Allocate(width, height)) return false;
+  for (int row = 0; row < height; ++row)
+    std::memcpy(m_pixels + static_cast<size_t>(row) * width,
+                source.m_pixels + static_cast<size_t>(part.top + row) * source.m_width + part.left,
+                static_cast<size_t>(width) * 4);
+  return true;
+}
+
+uint32_t SkinImage::StraightPixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+  const uint32_t p = m_pixels[static_cast<size_t>(y) * m_width + x];
+  const uint32_t a = p >> 24;
+  if (a == 0 || a == 255) return a == 0 ? 0 : p;
+  auto straight = [a](uint32_t c) { return (c * 255 + a / 2) / a > 255 ? 255 : (c * 255 + a / 2) / a; };
+  return (a << 24) | (straight((p >> 16) & 0xFF) << 16) | (straight((p >> 8) & 0xFF) << 8) | straight(p & 0xFF);
+}
+
+void SkinImage::Draw(HDC dc, int x, int y) const {
+  Draw(dc, RECT{x, y, x + m_width, y + m_height}, RECT{0, 0, m_width, m_height});
+}
+
+void SkinImage::Draw(HDC dc, const RECT& target) const { Draw(dc, target, RECT{0, 0, m_width, m_height}); }
+
+void SkinImage::Draw(HDC dc, const RECT& target, const RECT& source) const {
+  if (empty() || !dc) return;
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, m_dc, source.left,
+             source.top, source.right - source.left, source.bottom - source.top, blend);
+}
+
+}  // namespace ui

@@ -1,0 +1,61 @@
+// A skin picture (PNG with alpha, or BMP) decoded once into a 32-bit premultiplied bitmap with its
+// own memory context, so every later draw is one AlphaBlend and nothing is decoded or allocated
+// while painting.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace ui {
+
+class SkinImage {
+ public:
+  SkinImage() = default;
+  ~SkinImage() { Reset(); }
+  SkinImage(const SkinImage&) = delete;
+  SkinImage& operator=(const SkinImage&) = delete;
+  SkinImage(SkinImage&& other) noexcept;
+  SkinImage& operator=(SkinImage&& other) noexcept;
+
+  // Decodes a file; false (and an empty image) when it cannot be read. Needs GDI+ started.
+  bool Load(const std::wstring& path);
+  // "<program folder>skins\<name>".
+  bool LoadSkin(const std::u16string& name);
+  // A copy of the part of `source` inside `part`; false (and empty) when that part is empty or
+  // not wholly inside the source.
+  bool CropFrom(const SkinImage& source, const RECT& part);
+  void Reset();
+
+  int width() const { return m_width; }
+  int height() const { return m_height; }
+  bool empty() const { return m_width == 0 || m_height == 0; }
+  // Premultiplied 0xAARRGGBB pixels, rows top-down, width() per row.
+  const uint32_t* pixels() const { return m_pixels; }
+  // The pixel as the file holds it (not premultiplied), 0xAARRGGBB; 0 outside the image.
+  uint32_t StraightPixel(int x, int y) const;
+  HBITMAP bitmap() const { return m_bitmap; }
+
+  // At its own size with its top-left corner at (x, y).
+  void Draw(HDC dc, int x, int y) const;
+  // The whole image scaled into `target`.
+  void Draw(HDC dc, const RECT& target) const;
+  // The `source` part of the image scaled into `target`.
+  void Draw(HDC dc, const RECT& target, const RECT& source) const;
+
+ private:
+  bool Allocate(int width, int height);
+
+  HDC m_dc = nullptr;
+  HBITMAP m_bitmap = nullptr;
+  HGDIOBJ m_oldBitmap = nullptr;
+  uint32_t* m_pixels = nullptr;
+  int m_width = 0;
+  int m_height = 0;
+};
+
+// "<program folder>skins\<name>" as a wide path.
+std::wstring SkinPath(const std::u16string& name);
+
+}  // namespace ui

@@ -1,0 +1,141 @@
+#include "controls/window_base_win.h"
+
+#include <map>
+#include <utility>
+
+namespace ui {
+namespace {
+
+const wchar_t kSelfProperty[] = L"VelkorWindowObject";
+
+std::map<int, MessageFilter>& Filters() {
+  static std::map<int, MessageFilter> filters;
+  return filters;
+}
+
+int g_modalDepth = 0;
+
+}  // namespace
+
+WindowBase::~WindowBase() { Destroy(); }
+
+WindowBase* WindowBase::FromHandle(HWND hwnd) {
+  return hwnd ? static_cast<WindowBase*>(GetPropW(hwnd, kSelfProperty)) : nullptr;
+}
+
+void WindowBase::PrepareClass(WNDCLASSEXW&) {}
+
+bool WindowBase::Create(const wchar_t* className, DWORD style, DWORD exStyle, const RECT& rect, HWND parent,
+                        const wchar_t* title, UINT_PTR controlId) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing = {};
+  existing.cbSize = sizeof existing;
+  if (!GetClassInfoExW(instance, className, &existing)) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className;
+    PrepareClass(wc);
+    if (!RegisterClassExW(&wc)) return false;
+  }
+  HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(controlId) : nullptr;
+  HWND made = CreateWindowExW(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                              rect.bottom - rect.top, parent, menu, instance, this);
+  return made != nullptr;
+}
+
+void WindowBase::Destroy() {
+  if (m_hwnd && IsWindow(m_hwnd)) DestroyWindow(m_hwnd);
+}
+
+LRESULT WindowBase::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(m_hwnd, msg, wParam, lParam);
+}
+
+LRESULT WindowBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return Default(msg, wParam, lParam); }
+
+bool WindowBase::PreTranslateMessage(MSG&) { return false; }
+
+LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WindowBase* self = FromHandle(hwnd);
+  if (!self && msg == WM_NCCREATE) {
+    self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->m_hwnd = hwnd;
+    SetPropW(hwnd, kSelfProperty, self);
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  LRESULT result = self->HandleMessage(msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    RemovePropW(hwnd, kSelfProperty);
+    self->m_hwnd = nullptr;
+    if (self->m_modalRunning) self->m_modalEnded = true;
+    self->OnFinalDestroy();
+  }
+  return result;
+}
+
+int WindowBase::RunModal(HWND owner) {
+  if (!m_hwnd) return -1;
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  m_modalRunning = true;
+  m_modalEnded = false;
+  m_modalResult = -1;
+  ++g_modalDepth;
+  ShowWindow(m_hwnd, SW_SHOW);
+  UpdateWindow(m_hwnd);
+  MSG msg;
+  while (!m_modalEnded) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // WM_QUIT belongs to the outermost loop: pass it on.
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (PreTranslate(msg, m_hwnd)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  --g_modalDepth;
+  m_modalRunning = false;
+  // The owner is enabled before this window hides, so the system activates the owner, not some
+  // other program's window.
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  if (m_hwnd) ShowWindow(m_hwnd, SW_HIDE);
+  if (owner && ownerWasEnabled && IsWindowVisible(owner)) SetForegroundWindow(owner);
+  return m_modalResult;
+}
+
+void WindowBase::EndModal(int result) {
+  m_modalResult = result;
+  m_modalEnded = true;
+  // Wakes the loop when the request came from outside a message (a timer callback, a worker's
+  // posted message has already been handled).
+  if (m_hwnd) PostMessageW(m_hwnd, WM_NULL, 0, 0);
+}
+
+int AddMessageFilter(MessageFilter filter) {
+  static int next = 1;
+  Filters()[next] = std::move(filter);
+  return next++;
+}
+
+void RemoveMessageFilter(int cookie) { Filters().erase(cookie); }
+
+bool PreTranslate(MSG& msg, HWND top) {
+  for (auto& entry : Filters())
+    if (entry.second && entry.second(msg)) return true;
+  for (HWND h = msg.hwnd; h; h = GetParent(h)) {
+    if (WindowBase* w = WindowBase::FromHandle(h))
+      if (w->PreTranslateMessage(msg)) return true;
+    if (h == top) break;
+  }
+  return false;
+}
+
+int ModalDepth() { return g_modalDepth; }
+
+}  // namespace ui

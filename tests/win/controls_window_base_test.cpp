@@ -1,0 +1,73 @@
+// The window base under a real message loop: the object sees its messages, a modal loop ends with
+// its result and gives the owner back, and keys can be taken before dispatch.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "controls/window_base_win.h"
+
+namespace {
+
+class Probe : public ui::WindowBase {
+ public:
+  int keysSeen = 0;
+  int keysSwallowed = 0;
+  bool swallowEscape = true;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_KEYDOWN) ++keysSeen;
+    if (msg == WM_APP) EndModal(static_cast<int>(wParam));
+    return Default(msg, wParam, lParam);
+  }
+  bool PreTranslateMessage(MSG& msg) override {
+    if (swallowEscape && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+      ++keysSwallowed;
+      return true;
+    }
+    return false;
+  }
+};
+
+HWND MakeOwner() {
+  return CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST(WindowBase, ModalLoopEndsWithItsResultAndGivesTheOwnerBack) {
+  HWND owner = MakeOwner();
+  Probe probe;
+  ASSERT_TRUE(probe.Create(L"VelkorTestProbe", WS_POPUP, 0, RECT{10, 10, 110, 60}, owner, L"probe"));
+  EXPECT_EQ(ui::WindowBase::FromHandle(probe.hwnd()), &probe);
+  PostMessageW(probe.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(probe.hwnd(), WM_KEYDOWN, 'A', 0);
+  PostMessageW(probe.hwnd(), WM_APP, 7, 0);
+  EXPECT_EQ(probe.RunModal(owner), 7);
+  EXPECT_EQ(probe.keysSwallowed, 1);
+  EXPECT_EQ(probe.keysSeen, 1);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_FALSE(IsWindowVisible(probe.hwnd()));
+  EXPECT_EQ(ui::ModalDepth(), 0);
+  probe.Destroy();
+  EXPECT_EQ(probe.hwnd(), nullptr);
+  DestroyWindow(owner);
+}
+
+TEST(WindowBase, ProcessFiltersSeeMessagesFirst) {
+  Probe probe;
+  probe.swallowEscape = false;
+  ASSERT_TRUE(probe.Create(L"VelkorTestProbe", WS_POPUP, 0, RECT{10, 10, 110, 60}, nullptr, L"probe"));
+  int filtered = 0;
+  int cookie = ui::AddMessageFilter([&](MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    ++filtered;
+    return true;
+  });
+  PostMessageW(probe.hwnd(), WM_KEYDOWN, 'B', 0);
+  PostMessageW(probe.hwnd(), WM_APP, 3, 0);
+  EXPECT_EQ(probe.RunModal(nullptr), 3);
+  ui::RemoveMessageFilter(cookie);
+  EXPECT_EQ(filtered, 1);
+  EXPECT_EQ(probe.keysSeen, 0);
+}
+
+}  // namespace
