@@ -39,6 +39,41 @@ bool ModeUsesSwatchColor(uint32_t mode) { return mode == 0 || mode == 2; }
 
 }  // namespace
 
+namespace {
+
+// The band from 24 to 4 pixels above a control, 220 pixels wide from its left edge.
+RECT32 Above(int left, int top) { return RECT32{left, top - 24, left + 220, top - 4}; }
+
+}  // namespace
+
+int LedPanelLabels(const LedPanelState& s, LedLabel* out, int capacity) {
+  const LedLabel all[] = {
+      {&TextSlots::tc_msg1, RECT32{29, 13, 219, 29}},
+      {&TextSlots::tc_adv_str7, Above(kBrightnessSliderRect.left, kBrightnessSliderRect.top)},
+      {&TextSlots::tc_adv_str19, Above(kSpeedSliderRect.left, kSpeedSliderRect.top)},
+      {&TextSlots::tc_adv_str13, Above(kLeftArrowX, kArrowY)},
+      {&TextSlots::tc_adv_str12, Above(kSwatchX, kSwatchY)},
+      {&TextSlots::tc_adv_str14, RECT32{39, 233, 229, 249}},
+      {&TextSlots::tc_msg28, Above(kGroupComboX, kGroupComboY)},
+  };
+  const bool shown[] = {true,          s.brightnessShown, s.speedShown,    s.directionShown,
+                        s.swatchesShown > 0 || s.randomShown, s.randomShown, s.gameGroupShown};
+  int n = 0;
+  for (size_t i = 0; i < sizeof all / sizeof all[0] && n < capacity; ++i)
+    if (shown[i]) out[n++] = all[i];
+  return n;
+}
+
+bool operator==(const LedPanelState& a, const LedPanelState& b) {
+  return a.mode == b.mode && a.speedShown == b.speedShown && a.brightnessShown == b.brightnessShown &&
+         a.directionShown == b.directionShown && a.randomShown == b.randomShown &&
+         a.gameGroupShown == b.gameGroupShown && a.swatchesShown == b.swatchesShown &&
+         std::equal(a.swatchSelected, a.swatchSelected + kSwatchCount, b.swatchSelected) &&
+         a.randomChecked == b.randomChecked && a.directionRight == b.directionRight && a.speed == b.speed &&
+         a.brightness == b.brightness && a.speedLabel == b.speedLabel && a.brightnessLabel == b.brightnessLabel &&
+         a.gameGroup == b.gameGroup && a.alwaysOn == b.alwaysOn;
+}
+
 std::u16string SpeedLabelText(int32_t speed) { return u16::Format(u"%d", speed); }
 
 std::u16string BrightnessLabelText(int32_t brightness) {

@@ -76,6 +76,30 @@ struct LedPanelState {
   bool alwaysOn = true;
 };
 
+bool operator==(const LedPanelState& a, const LedPanelState& b);
+inline bool operator!=(const LedPanelState& a, const LedPanelState& b) { return !(a == b); }
+
+// Where the controls go, in panel client pixels.
+constexpr RECT32 kBrightnessSliderRect = {15, 79, 195, 97};
+constexpr RECT32 kBrightnessValueRect = {205, 77, 235, 97};
+constexpr RECT32 kSpeedSliderRect = {15, 137, 195, 155};
+constexpr RECT32 kSpeedValueRect = {205, 135, 230, 155};
+constexpr int kAlwaysOnX = 5, kAlwaysOnY = 15;
+constexpr int kModeComboX = 90, kModeComboY = 15;
+constexpr int kGroupComboX = 15, kGroupComboY = 137;
+constexpr int kLeftArrowX = 15, kRightArrowX = 77, kArrowY = 205;
+constexpr int kSwatchX = 15, kSwatchY = 205, kSwatchSide = 20, kSwatchGap = 10;
+constexpr int kRandomX = 15, kRandomY = 235;
+constexpr int kComboListWidth = 133;
+
+// A caption the panel draws, and where.
+struct LedLabel {
+  std::u16string TextSlots::*text;
+  RECT32 rect;
+};
+// The captions for what the state shows, each only while its control is shown.
+int LedPanelLabels(const LedPanelState& state, LedLabel* out, int capacity);
+
 // "%d" of the speed; "%d %%" of the brightness times 20.
 std::u16string SpeedLabelText(int32_t speed);
 std::u16string BrightnessLabelText(int32_t brightness);

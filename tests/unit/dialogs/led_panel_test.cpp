@@ -86,6 +86,26 @@ TEST_F(LedPanelTest, EachModeShowsItsControlsAndListText) {
   EXPECT_TRUE(requests.empty());
 }
 
+TEST_F(LedPanelTest, CaptionsFollowTheirControls) {
+  auto captions = [this](uint32_t mode) {
+    LoadMode(mode);
+    LedLabel labels[8];
+    int n = LedPanelLabels(panel.State(), labels, 8);
+    std::vector<std::u16string TextSlots::*> texts;
+    for (int i = 0; i < n; ++i) texts.push_back(labels[i].text);
+    return texts;
+  };
+  using T = TextSlots;
+  EXPECT_EQ((std::vector<std::u16string T::*>{&T::tc_msg1, &T::tc_adv_str7, &T::tc_msg28}), captions(3));
+  EXPECT_EQ((std::vector<std::u16string T::*>{&T::tc_msg1, &T::tc_adv_str19, &T::tc_adv_str12, &T::tc_adv_str14}),
+            captions(4));
+  EXPECT_EQ((std::vector<std::u16string T::*>{&T::tc_msg1, &T::tc_adv_str7, &T::tc_adv_str19, &T::tc_adv_str13}),
+            captions(5));
+  LedLabel one[1];
+  EXPECT_EQ(1, LedPanelLabels(panel.State(), one, 1));
+  EXPECT_EQ(29, one[0].rect.left);
+}
+
 TEST_F(LedPanelTest, LoadShowsTheModesParametersAndWritesNothing) {
   profile->LedParam[0] = LEDPARAM{2, 1, 5, 0, 3, 1};
   profile->nCurGameGroup = 2;

@@ -1,0 +1,148 @@
+#include "dialogs/led_dlg_win.h"
+
+#include "config/settings.h"
+#include "config/text_table.h"
+#include "platform/platform.h"
+
+namespace {
+
+const wchar_t kPanelClass[] = L"VelkorLedPanel";
+
+RECT ToRect(const RECT32& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+bool IsSwallowedKey(const MSG& msg) {
+  switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      return msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE || msg.wParam == VK_SPACE || msg.wParam == VK_F1;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+CLedDlg::CLedDlg(LedPanel::Requester request) : m_panel(std::move(request)) {}
+
+bool CLedDlg::Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mainBackground) {
+  m_background.CropFrom(mainBackground, rect);
+  m_font.Reset(CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg"));
+  if (!WindowBase::Create(kPanelClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, rect,
+                          mainWindow))
+    return false;
+  CreateSlider(m_brightness, kBrightnessSliderId, ToRect(kBrightnessSliderRect));
+  CreateSlider(m_speed, kSpeedSliderId, ToRect(kSpeedSliderRect));
+  Sync();
+  ShowWindow(hwnd(), SW_SHOW);
+  return true;
+}
+
+void CLedDlg::CreateSlider(CPngSliderBar& slider, int32_t id, const RECT& rect) {
+  if (!slider.Create(hwnd(), id, u"slider.png", u"dpi_bar.png", rect, &m_background)) return;
+  slider.SetRange(kLedLevelMin, kLedLevelMax);
+  if (!slider.SetScale(kLedLevelCount, kLedSliderScale))
+    plat::ShowMessageBox(u"CPngSlider::SetScalePos  dwScale and Range unmatch!", u"Warning", plat::kMbOk);
+  slider.SetLive(true);
+  slider.SetPosition(kLedLevelMin, false);
+}
+
+void CLedDlg::Load(PROFILEINFO* profile) {
+  m_panel.Load(profile);
+  Sync();
+}
+
+bool CLedDlg::PickKeyColor(int slot, uint32_t color) {
+  bool stored = m_panel.PickKeyColor(slot, color);
+  Sync();
+  return stored;
+}
+
+void CLedDlg::Sync() {
+  if (!hwnd()) return;
+  const LedPanelState& s = m_panel.State();
+  auto syncSlider = [](CPngSliderBar& slider, bool shown, int32_t value) {
+    if (!slider.hwnd()) return;
+    if (slider.Value() != value) slider.SetPosition(value, false);
+    if ((IsWindowVisible(slider.hwnd()) != FALSE) != shown) ShowWindow(slider.hwnd(), shown ? SW_SHOW : SW_HIDE);
+  };
+  syncSlider(m_brightness, s.brightnessShown, s.brightness);
+  syncSlider(m_speed, s.speedShown, s.speed);
+
+  // Only the value labels change while a thumb is dragged: repaint just them then.
+  LedPanelState labelsOnly = m_shown;
+  labelsOnly.speedLabel = s.speedLabel;
+  labelsOnly.brightnessLabel = s.brightnessLabel;
+  const bool onlyLabels = m_synced && labelsOnly == s;
+  if (!m_synced || m_shown != s) {
+    if (onlyLabels) {
+      RECT speed = ToRect(kSpeedValueRect), brightness = ToRect(kBrightnessValueRect);
+      InvalidateRect(hwnd(), &speed, FALSE);
+      InvalidateRect(hwnd(), &brightness, FALSE);
+    } else {
+      InvalidateRect(hwnd(), nullptr, FALSE);
+    }
+  }
+  m_shown = s;
+  m_synced = true;
+}
+
+void CLedDlg::DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color) const {
+  SetTextColor(dc, color);
+  RECT r = rect;
+  std::wstring wide = Wide(text);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+}
+
+void CLedDlg::OnPaint() {
+  ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) {
+    if (m_background.empty())
+      FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    else
+      m_background.Draw(dc, client);
+    ui::Selected font(dc, m_font.get());
+    SetBkMode(dc, TRANSPARENT);
+    const LedPanelState& s = m_panel.State();
+    LedLabel labels[8];
+    int count = LedPanelLabels(s, labels, 8);
+    for (int i = 0; i < count; ++i) DrawLabel(dc, g_Texts.*labels[i].text, ToRect(labels[i].rect), g_Settings.Txt_clr);
+    if (s.brightnessShown)
+      DrawLabel(dc, BrightnessLabelText(s.brightnessLabel), ToRect(kBrightnessValueRect), g_Settings.Btn_txt_clr_nr);
+    if (s.speedShown)
+      DrawLabel(dc, SpeedLabelText(s.speedLabel), ToRect(kSpeedValueRect), g_Settings.Btn_txt_clr_nr);
+  });
+}
+
+void CLedDlg::OnSlider(UINT msg, WPARAM value, LPARAM id) {
+  if (msg == WM_SLIDER_TRACK)
+    m_panel.SliderTracked(static_cast<int32_t>(id), static_cast<int32_t>(value));
+  else
+    m_panel.SliderSet(static_cast<int32_t>(id), static_cast<int32_t>(value));
+  Sync();
+}
+
+// A press on the background drags the main window, as a press on its caption would.
+void CLedDlg::OnBackgroundPress(LPARAM lParam) {
+  HWND main = GetParent(hwnd());
+  if (!main) return;
+  POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ClientToScreen(hwnd(), &pt);
+  PostMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
+}
+
+bool CLedDlg::PreTranslateMessage(MSG& msg) { return IsSwallowedKey(msg); }
+
+LRESULT CLedDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_LBUTTONDOWN: OnBackgroundPress(lParam); return 0;
+    case WM_SLIDER_SET:
+    case WM_SLIDER_TRACK: OnSlider(msg, wParam, lParam); return 0;
+    default: return Default(msg, wParam, lParam);
+  }
+}
