@@ -9,7 +9,7 @@ export WINEDEBUG := -all
 export WINEDLLOVERRIDES := mscoree,mshtml=;winemenubuilder.exe=d
 HOME_FOR_WINE := $(abspath $(BUILD))/winehome
 
-.PHONY: all deps native win dist test test-native test-win test-tsan check-headers run fuzz clean
+.PHONY: all deps native win dist test test-native test-win test-tsan check-headers run fuzz clean skin-preview
 
 all: dist
 
@@ -50,6 +50,10 @@ test: check-headers test-native test-tsan test-win
 run: win
 	@mkdir -p $(HOME_FOR_WINE)/Desktop
 	HOME=$(HOME_FOR_WINE) tools/run-demo.sh $(BUILD)/dist/demo
+
+# The drawn skin composed into one picture: build/win/skin-preview.png
+skin-preview: deps $(BUILD)/win/CMakeCache.txt
+	cmake --build $(BUILD)/win --target skin-preview
 
 # A longer fuzz run of one target: make fuzz FUZZ=config_markup SECONDS=600
 fuzz: native
