@@ -8,6 +8,19 @@ namespace {
 
 const wchar_t kPanelClass[] = L"VelkorLedPanel";
 
+enum : UINT {
+  kIdAlwaysOn = 1001,
+  kIdRandom,
+  kIdLeft,
+  kIdRight,
+  kIdMode,
+  kIdGroup,
+};
+
+void ShowIf(HWND window, bool shown) {
+  if (window && (IsWindowVisible(window) != FALSE) != shown) ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+}
+
 RECT ToRect(const RECT32& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
@@ -37,6 +50,10 @@ bool CLedDlg::Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mai
     return false;
   CreateSlider(m_brightness, kBrightnessSliderId, ToRect(kBrightnessSliderRect));
   CreateSlider(m_speed, kSpeedSliderId, ToRect(kSpeedSliderRect));
+  CreateButton(m_alwaysOn, u"check_nr.png", u"check_ov.png", u"check_dn.png", kAlwaysOnX, kAlwaysOnY, kIdAlwaysOn);
+  CreateButton(m_random, u"check_nr.png", u"check_ov.png", u"check_dn.png", kRandomX, kRandomY, kIdRandom);
+  CreateButton(m_left, u"lbtn_nr.png", u"lbtn_ov.png", u"lbtn_ov.png", kLeftArrowX, kArrowY, kIdLeft);
+  CreateButton(m_right, u"rbtn_nr.png", u"rbtn_ov.png", u"rbtn_ov.png", kRightArrowX, kArrowY, kIdRight);
   Sync();
   ShowWindow(hwnd(), SW_SHOW);
   return true;
@@ -49,6 +66,12 @@ void CLedDlg::CreateSlider(CPngSliderBar& slider, int32_t id, const RECT& rect) 
     plat::ShowMessageBox(u"CPngSlider::SetScalePos  dwScale and Range unmatch!", u"Warning", plat::kMbOk);
   slider.SetLive(true);
   slider.SetPosition(kLedLevelMin, false);
+}
+
+void CLedDlg::CreateButton(CPngBtn& button, const char16_t* normal, const char16_t* hover, const char16_t* down,
+                           int x, int y, UINT id) {
+  button.CreatePngBtn(hwnd(), &m_background, normal, hover, down, nullptr, true, u"", g_Settings.BtnTips != 0, x, y,
+                      id);
 }
 
 void CLedDlg::Load(PROFILEINFO* profile) {
@@ -66,12 +89,19 @@ void CLedDlg::Sync() {
   if (!hwnd()) return;
   const LedPanelState& s = m_panel.State();
   auto syncSlider = [](CPngSliderBar& slider, bool shown, int32_t value) {
-    if (!slider.hwnd()) return;
-    if (slider.Value() != value) slider.SetPosition(value, false);
-    if ((IsWindowVisible(slider.hwnd()) != FALSE) != shown) ShowWindow(slider.hwnd(), shown ? SW_SHOW : SW_HIDE);
+    if (slider.hwnd() && slider.Value() != value) slider.SetPosition(value, false);
+    ShowIf(slider.hwnd(), shown);
   };
   syncSlider(m_brightness, s.brightnessShown, s.brightness);
   syncSlider(m_speed, s.speedShown, s.speed);
+  auto syncButton = [](CPngBtn& button, bool shown, bool checked) {
+    if (button.hwnd()) button.SetChecked(checked);
+    ShowIf(button.hwnd(), shown);
+  };
+  syncButton(m_alwaysOn, true, s.alwaysOn);
+  syncButton(m_random, s.randomShown, s.randomChecked);
+  syncButton(m_left, s.directionShown, !s.directionRight);
+  syncButton(m_right, s.directionShown, s.directionRight);
 
   // Only the value labels change while a thumb is dragged: repaint just them then.
   LedPanelState labelsOnly = m_shown;
@@ -125,6 +155,18 @@ void CLedDlg::OnSlider(UINT msg, WPARAM value, LPARAM id) {
   Sync();
 }
 
+void CLedDlg::OnCommand(WPARAM wParam) {
+  if (HIWORD(wParam) != BN_CLICKED) return;
+  switch (LOWORD(wParam)) {
+    case kIdAlwaysOn: m_panel.ClickAlwaysOn(); break;
+    case kIdRandom: m_panel.ClickRandom(); break;
+    case kIdLeft: m_panel.ClickDirection(false); break;
+    case kIdRight: m_panel.ClickDirection(true); break;
+    default: return;
+  }
+  Sync();
+}
+
 // A press on the background drags the main window, as a press on its caption would.
 void CLedDlg::OnBackgroundPress(LPARAM lParam) {
   HWND main = GetParent(hwnd());
@@ -141,6 +183,7 @@ LRESULT CLedDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN: OnBackgroundPress(lParam); return 0;
+    case WM_COMMAND: OnCommand(wParam); return 0;
     case WM_SLIDER_SET:
     case WM_SLIDER_TRACK: OnSlider(msg, wParam, lParam); return 0;
     default: return Default(msg, wParam, lParam);

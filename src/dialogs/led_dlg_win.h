@@ -19,6 +19,7 @@
 #include <string>
 
 #include "controls/gdi_win.h"
+#include "controls/png_btn_win.h"
 #include "controls/png_slider_bar_win.h"
 #include "controls/skin_image_win.h"
 #include "controls/window_base_win.h"
@@ -45,6 +46,9 @@ class CLedDlg : public ui::WindowBase {
 
  private:
   void CreateSlider(CPngSliderBar& slider, int32_t id, const RECT& rect);
+  void CreateButton(CPngBtn& button, const char16_t* normal, const char16_t* hover, const char16_t* down, int x,
+                    int y, UINT id);
+  void OnCommand(WPARAM wParam);
   void OnPaint();
   void DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color) const;
   void OnSlider(UINT msg, WPARAM value, LPARAM id);
@@ -56,6 +60,10 @@ class CLedDlg : public ui::WindowBase {
   ui::Font m_font;
   CPngSliderBar m_brightness;
   CPngSliderBar m_speed;
+  CPngBtn m_alwaysOn;
+  CPngBtn m_random;
+  CPngBtn m_left;
+  CPngBtn m_right;
   LedPanelState m_shown;  // what the controls and labels show now
   bool m_synced = false;
 };

@@ -20,12 +20,8 @@ constexpr int32_t kLedLevelMax = 5;
 constexpr int kLedLevelCount = kLedLevelMax - kLedLevelMin + 1;
 constexpr int32_t kLedSliderScale[kLedLevelCount] = {12, 51, 90, 129, 168};
 
+// The panel's swatches: the first seven colours of the swatch row (red to white).
 constexpr int kSwatchCount = 7;
-// Red, blue, green, yellow, magenta, cyan, white (0x00BBGGRR).
-constexpr uint32_t kSwatchColors[kSwatchCount] = {0x0000FF, 0xFF0000, 0x00FF00, 0x00FFFF,
-                                                  0xFF00FF, 0xFFFF00, 0xFFFFFF};
-constexpr uint32_t kSwatchBorder = 0x969696;
-constexpr uint32_t kSwatchBorderSelected = 0x1513BD;
 
 // What goes to the keyboard after a change: the lighting block after a slider was set, the
 // lighting and per-key colours after any other lighting change, the colours after a key colour.

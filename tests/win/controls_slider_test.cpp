@@ -3,43 +3,16 @@
 // and the parent hears everything with the track's identifier.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include "config/folders.h"
 #include "controls/png_slider_bar_win.h"
+#include "skin_fixture_win.h"
 
 namespace {
 
 constexpr int32_t kScale[] = {12, 51, 90, 129, 168};
 constexpr int kId = 149;
-
-// An 18 x 18 thumb as a 32-bit BMP in <folder>\skins\.
-void WriteThumb(const std::wstring& folder) {
-  CreateDirectoryW((folder + L"skins").c_str(), nullptr);
-  const int side = 18;
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = side;
-  info.biHeight = side;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + side * side * 4;
-  std::vector<uint32_t> pixels(side * side, 0xFFE0E0E0);
-  FILE* f = _wfopen((folder + L"skins\\thumb.bmp").c_str(), L"wb");
-  ASSERT_NE(f, nullptr);
-  fwrite(&file, sizeof file, 1, f);
-  fwrite(&info, sizeof info, 1, f);
-  fwrite(pixels.data(), 4, pixels.size(), f);
-  fclose(f);
-}
 
 class Parent : public ui::WindowBase {
  public:
@@ -69,14 +42,7 @@ class Parent : public ui::WindowBase {
 class SliderWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    Gdiplus::GdiplusStartupInput input;
-    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder = std::wstring(temp) + L"velkor-slider-test\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    WriteThumb(folder);
-    g_ProgramFolder.assign(folder.begin(), folder.end());
+    folder.Picture(L"thumb.bmp", 18, 18, 0xE0E0E0);
     ASSERT_TRUE(parent.Create(L"VelkorSliderTestParent", WS_POPUP | WS_VISIBLE, 0, RECT{0, 0, 242, 252}, nullptr));
     ASSERT_TRUE(bar.Create(parent.hwnd(), kId, u"thumb.bmp", u"", RECT{15, 79, 195, 97}, nullptr));
     bar.SetRange(1, 5);
@@ -88,7 +54,6 @@ class SliderWindows : public ::testing::Test {
   void TearDown() override {
     bar.Destroy();
     parent.Destroy();
-    Gdiplus::GdiplusShutdown(token);
   }
 
   // The thumb's left edge on the track.
@@ -99,8 +64,8 @@ class SliderWindows : public ::testing::Test {
     return r.left;
   }
 
-  ULONG_PTR token = 0;
-  std::wstring folder;
+  skintest::Gdiplus gdiplus;
+  skintest::ProgramFolder folder;
   Parent parent;
   CPngSliderBar bar;
 };
