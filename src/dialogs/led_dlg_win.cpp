@@ -110,7 +110,9 @@ void CLedDlg::Sync() {
   const bool onlyLabels = m_synced && labelsOnly == s;
   if (!m_synced || m_shown != s) {
     if (onlyLabels) {
-      RECT speed = ToRect(kSpeedValueRect), brightness = ToRect(kBrightnessValueRect);
+      RECT client, speed = ToRect(kSpeedValueRect), brightness = ToRect(kBrightnessValueRect);
+      GetClientRect(hwnd(), &client);
+      speed.right = brightness.right = client.right;  // values may run past their boxes
       InvalidateRect(hwnd(), &speed, FALSE);
       InvalidateRect(hwnd(), &brightness, FALSE);
     } else {
@@ -121,11 +123,11 @@ void CLedDlg::Sync() {
   m_synced = true;
 }
 
-void CLedDlg::DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color) const {
+void CLedDlg::DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color, UINT format) const {
   SetTextColor(dc, color);
   RECT r = rect;
   std::wstring wide = Wide(text);
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, DT_SINGLELINE | DT_VCENTER | format);
 }
 
 void CLedDlg::OnPaint() {
@@ -139,11 +141,17 @@ void CLedDlg::OnPaint() {
     const LedPanelState& s = m_panel.State();
     LedLabel labels[8];
     int count = LedPanelLabels(s, labels, 8);
-    for (int i = 0; i < count; ++i) DrawLabel(dc, g_Texts.*labels[i].text, ToRect(labels[i].rect), g_Settings.Txt_clr);
-    if (s.brightnessShown)
-      DrawLabel(dc, BrightnessLabelText(s.brightnessLabel), ToRect(kBrightnessValueRect), g_Settings.Btn_txt_clr_nr);
+    for (int i = 0; i < count; ++i)
+      DrawLabel(dc, g_Texts.*labels[i].text, ToRect(labels[i].rect), g_Settings.Txt_clr, DT_END_ELLIPSIS);
+    // "100 %" is wider than its 30-pixel box and the panel ends 7 pixels past it: the value is
+    // never cut short, it ends 3 pixels before the panel's edge and grows to the left.
+    if (s.brightnessShown) {
+      RECT box = ToRect(kBrightnessValueRect);
+      box.right = client.right - 3;
+      DrawLabel(dc, BrightnessLabelText(s.brightnessLabel), box, g_Settings.Btn_txt_clr_nr, DT_NOCLIP | DT_RIGHT);
+    }
     if (s.speedShown)
-      DrawLabel(dc, SpeedLabelText(s.speedLabel), ToRect(kSpeedValueRect), g_Settings.Btn_txt_clr_nr);
+      DrawLabel(dc, SpeedLabelText(s.speedLabel), ToRect(kSpeedValueRect), g_Settings.Btn_txt_clr_nr, DT_NOCLIP);
   });
 }
 

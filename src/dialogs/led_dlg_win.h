@@ -50,7 +50,7 @@ class CLedDlg : public ui::WindowBase {
                     int y, UINT id);
   void OnCommand(WPARAM wParam);
   void OnPaint();
-  void DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color) const;
+  void DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color, UINT format) const;
   void OnSlider(UINT msg, WPARAM value, LPARAM id);
   void OnBackgroundPress(LPARAM lParam);
 
