@@ -14,6 +14,7 @@ command -v clang++ >/dev/null || need+=(clang)
 [ -d /usr/src/googletest ] || need+=(googletest)
 dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 command -v python3 >/dev/null || need+=(python3)
+command -v makensis >/dev/null || need+=(nsis)
 # The skin is drawn with rsvg-convert in DejaVu Sans (and its condensed cut for key legends).
 command -v rsvg-convert >/dev/null || need+=(librsvg2-bin)
 [ -f /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf ] || need+=(fonts-dejavu-core)

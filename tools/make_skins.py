@@ -85,7 +85,8 @@ def draw_all(assets: Path, out: Path):
         elif entry.name.endswith(".bmp"):
             write_bmp(out / entry.name, opaque(image))
         else:
-            write_png(out / entry.name, image)
+            # Opaque pictures (the dialogs' backgrounds) carry no alpha channel at all.
+            write_png(out / entry.name, image, alpha=any(a != 255 for a in image.rgba[3::4]))
     (out / "mak.skn").write_bytes(make_signature(window_title(assets / "text.xml")))
 
 

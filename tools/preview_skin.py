@@ -158,8 +158,8 @@ def message_box(s, ox, oy):
     w, h = png_size((s.skins / "msg_nr.png").read_bytes())
     s.button("exit_nr.png", ox + w - 36, oy + 10)
     s.text(ox + 20, oy + 26, "Velkor", TXT, size=12, weight="bold")
-    s.image("msgico.png", ox + 20, oy + 54)
-    s.text(ox + 64, oy + 74, "Restore the default settings of this profile?")
+    s.image("msgico.png", ox + 20, oy + 44)
+    s.text(ox + 64, oy + 64, "Restore the default settings of this profile?")
     s.button("btn_ov.png", ox + w - 164, oy + h - 45, "OK", BTN_OV)
     s.button("btn_nr.png", ox + w - 87, oy + h - 45, "Cancel")
 

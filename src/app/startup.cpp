@@ -88,6 +88,8 @@ bool CVelkorApp::InitInstance() {
     return false;
   }
   // The macro limits are fixed by the keyboard's firmware and compiled in (macro_record.h).
+  // Started at log-in: live in the tray until the user opens the window.
+  if (startInTray_) g_Settings.TrayIcon = 1;
 
   plat::LocalTime now = plat::NowLocal();
   LogPrint(u"--------------------------------------------------");

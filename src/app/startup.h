@@ -47,12 +47,16 @@ class CVelkorApp {
   bool InitInstance();
   int ExitInstance();
   bool RanMainWindow() const { return ranMainWindow_; }
+  // "/tray" on the command line (the start at log-in): hidden, with the tray icon, whatever
+  // TrayIcon says.
+  void SetStartInTray(bool inTray) { startInTray_ = inTray; }
 
  private:
   StartupHost& host_;
   bool gdiplusStarted_ = false;
   void* mutex_ = nullptr;
   bool ranMainWindow_ = false;
+  bool startInTray_ = false;
 };
 
 int ClassifyOs(const OsVersion& v);

@@ -52,6 +52,20 @@ MsgBoxLayout MsgBoxModel::Layout(int width, int height, int iconWidth, int iconH
   return l;
 }
 
+void MsgBoxModel::CentreBody(MsgBoxLayout& l, int textHeight) {
+  const int top = l.messageRect.top;
+  const int bottom = l.messageRect.bottom;
+  const int middle = (top + bottom) / 2;
+  // A message taller than its space starts at the top and is cut at the bottom.
+  if (textHeight < bottom - top) l.messageRect.top = middle - textHeight / 2;
+  const int iconHeight = l.iconRect.bottom - l.iconRect.top;
+  if (iconHeight > 0) {
+    l.iconRect.top = middle - iconHeight / 2;
+    if (l.iconRect.top < top) l.iconRect.top = top;
+    l.iconRect.bottom = l.iconRect.top + iconHeight;
+  }
+}
+
 MsgKeyAction MsgBoxModel::OnKey(uint8_t vk, bool up, bool extended, uint8_t scanCode) {
   if (type == kMsgCapture) return OnCapturedKey(CapturedKeyCode(vk, extended, scanCode), up);
   if (!up && vk == kVkReturn) return MsgKeyAction::Ok;

@@ -8,6 +8,11 @@
 #include "controls/key_capture.h"
 #include "records/profile_record.h"
 
+// One captured key event for the capture box (and the macro editor): wParam the key code,
+// lParam 0x80 for a release.
+constexpr uint32_t WM_MACRO_KEY = 0x040A;
+constexpr uint32_t kMacroKeyRelease = 0x80;
+
 namespace ui {
 
 // Box types the callers use.
@@ -64,6 +69,9 @@ class MsgBoxModel {
   // Places the controls on a background picture of `width` x `height`; `iconWidth` and
   // `iconHeight` are the icon picture's size (0 without one).
   MsgBoxLayout Layout(int width, int height, int iconWidth, int iconHeight) const;
+  // Once the message is measured (`textHeight` pixels in its rectangle's width): the icon and
+  // the message share one middle line in the space above the field or the buttons.
+  static void CentreBody(MsgBoxLayout& layout, int textHeight);
 
   // A key-down (`up` false) or key-up, with the key message's extended flag and scan code.
   MsgKeyAction OnKey(uint8_t vk, bool up, bool extended, uint8_t scanCode);

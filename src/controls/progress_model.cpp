@@ -10,7 +10,9 @@ void ProgressModel::SetRange(int minimum, int maximum) {
   SetPos(m_pos);
 }
 
-void ProgressModel::SetPos(int position) { m_pos = position >= m_min && position <= m_max ? position : m_min; }
+void ProgressModel::SetPos(int64_t position) {
+  m_pos = position >= m_min && position <= m_max ? static_cast<int>(position) : m_min;
+}
 
 int ProgressModel::FillRight(int left, int right) const {
   if (m_max <= m_min) return left;

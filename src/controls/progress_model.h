@@ -1,13 +1,15 @@
 // The progress dialog's position and how much of its bar is filled, apart from any window.
 #pragma once
 
+#include <cstdint>
+
 namespace ui {
 
 class ProgressModel {
  public:
   void SetRange(int minimum, int maximum);
   // Takes `position` when it lies within the range, else the minimum.
-  void SetPos(int position);
+  void SetPos(int64_t position);
   int Pos() const { return m_pos; }
   int Minimum() const { return m_min; }
   int Maximum() const { return m_max; }

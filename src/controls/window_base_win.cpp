@@ -1,5 +1,7 @@
 #include "controls/window_base_win.h"
 
+#include <windowsx.h>
+
 #include <map>
 #include <utility>
 
@@ -134,6 +136,13 @@ bool PreTranslate(MSG& msg, HWND top) {
     if (h == top) break;
   }
   return false;
+}
+
+void DragByBackground(HWND hwnd, LPARAM clientPoint) {
+  POINT p{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
+  ClientToScreen(hwnd, &p);
+  ReleaseCapture();
+  SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
 }
 
 int ModalDepth() { return g_modalDepth; }

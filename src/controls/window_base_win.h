@@ -66,6 +66,9 @@ int AddMessageFilter(MessageFilter filter);
 void RemoveMessageFilter(int cookie);
 // Runs the filters, then the PreTranslateMessage chain from the message's window up to `top`.
 bool PreTranslate(MSG& msg, HWND top);
+// A left press on a window's background (client point in lParam) moves the window as a press on
+// a caption would: skinned windows have no caption.
+void DragByBackground(HWND hwnd, LPARAM clientPoint);
 // How many modal loops of ours are running, the main window's own loop included: a timer or signal
 // of the main window that would change shared state waits while more than its own loop runs.
 int ModalDepth();

@@ -98,10 +98,21 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
   }
 }
 
-// The colour (0xRRGGBB) the window draws at (x, y) of its client area, through WM_PRINTCLIENT.
-inline uint32_t DrawnPixel(HWND hwnd, int x, int y) {
+// What the window draws into its client area, through WM_PRINTCLIENT.
+struct Drawing {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  // 0xRRGGBB at (x, y).
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+inline Drawing Capture(HWND hwnd) {
   RECT client;
   GetClientRect(hwnd, &client);
+  Drawing drawing;
+  drawing.width = client.right;
+  drawing.height = client.bottom;
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = client.right;
@@ -115,12 +126,15 @@ inline uint32_t DrawnPixel(HWND hwnd, int x, int y) {
   HGDIOBJ old = SelectObject(dc, bitmap);
   SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   GdiFlush();
-  uint32_t pixel = static_cast<const uint32_t*>(bits)[static_cast<size_t>(y) * client.right + x] & 0xFFFFFF;
+  const uint32_t* first = static_cast<const uint32_t*>(bits);
+  drawing.pixels.assign(first, first + static_cast<size_t>(client.right) * client.bottom);
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(bitmap);
-  return pixel;
+  return drawing;
 }
+
+inline uint32_t DrawnPixel(HWND hwnd, int x, int y) { return Capture(hwnd).At(x, y); }
 
 // Real mouse input, as the system delivers it from the display.
 inline void MouseTo(HWND hwnd, int x, int y) {

@@ -110,9 +110,11 @@ def main_window(keyboard):
     g += path(line_box(*rest, tl=10, tr=10, br=16, bl=16), stroke=LINE_LIGHT)
     g += hline(rest[0] + 11, rest[0] + rest[2] - 11, rest[1] + 1, "#ffffff", opacity=0.1)
     g += hline(rest[0] + 30, rest[0] + rest[2] - 30, rest[1] + rest[3] - 1, ACCENT, opacity=0.6)
-    # Light streaks above the keyboard, fading in from the right.
-    for i, (x0, y, op) in enumerate(((560, 84, 0.5), (680, 96, 0.8), (460, 108, 0.35), (720, 120, 0.6),
-                                     (620, 132, 0.3))):
+    # The name, large and faint, above the keyboard, and light streaks fading in from the right.
+    g += text(300, 138, "VELKOR", 66, fill="none", anchor="start",
+              extra='stroke="#2b313c" stroke-width="1" letter-spacing="8" font-style="oblique"')
+    for i, (x0, y, op) in enumerate(((640, 84, 0.5), (700, 96, 0.8), (610, 108, 0.35), (730, 120, 0.6),
+                                     (660, 132, 0.3))):
         g += rect(x0, y, 956 - x0, 1 + (i % 2), "url(#streak)", opacity=op)
     # Action bar and the caption buttons' plate.
     bar = (740, 570, 228, 52)

@@ -66,59 +66,64 @@ def read_layout(sections):
     return keys, polygon
 
 
-def inset_rectilinear(points, d):
-    """Moves every edge of a closed, axis-aligned polygon d pixels inwards."""
+def inset_rectilinear(points, side, top=None, bottom=None):
+    """Moves the edges of a closed, axis-aligned polygon inwards: vertical edges by side, edges
+    with the inside below them (tops) by top, edges with the inside above them by bottom."""
+    top = side if top is None else top
+    bottom = side if bottom is None else bottom
     ring = points[:-1] if points[0] == points[-1] else points
     area = sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(ring, ring[1:] + ring[:1]))
     sign = 1 if area > 0 else -1  # in screen coordinates a positive sum turns clockwise
-    n = len(ring)
     out = []
-    for i in range(n):
-        prev, cur, nxt = ring[i - 1], ring[i], ring[(i + 1) % n]
+    for i, cur in enumerate(ring):
+        prev, nxt = ring[i - 1], ring[(i + 1) % len(ring)]
         x, y = cur
         for a, b in ((prev, cur), (cur, nxt)):
-            if a[1] == b[1]:  # horizontal edge: inside is to its right when walking clockwise
-                y = a[1] + sign * d * (1 if b[0] > a[0] else -1)
+            if a[1] == b[1]:
+                down = sign * (1 if b[0] > a[0] else -1)  # +1: the inside lies below this edge
+                y = a[1] + (top if down > 0 else -bottom)
             else:
-                x = a[0] - sign * d * (1 if b[1] > a[1] else -1)
+                x = a[0] - sign * side * (1 if b[1] > a[1] else -1)
         out.append((x, y))
     return out
 
 
-def _poly_d(points, offset=0.0):
-    return "M" + " L".join("%g,%g" % (x + offset, y + offset) for x, y in points) + " Z"
+def _outline(points):
+    return "M" + " L".join("%g,%g" % p for p in points) + " Z"
+
+
+def _cap(points):
+    """A key cap inside the key's outline: a 1-pixel seam, a rim, a face raised towards the top
+    with a lit top edge and a deeper front lip."""
+    face = inset_rectilinear(points, 3, 2, 5)
+    out = path(_outline(inset_rectilinear(points, 1)), fill="url(#cap)")
+    out += path(_outline(inset_rectilinear(points, 1.5)), stroke="#3a404b")
+    out += path(_outline(face), fill="url(#face)")
+    for (x0, y0), (x1, y1) in zip(face, face[1:] + face[:1]):
+        if y0 == y1 and y0 == min(y for _, y in face):
+            out += path("M%g,%g H%g" % (x0, y0 + 0.5, x1), stroke="#ffffff", opacity=0.09)
+    return out
 
 
 def keyboard_picture(sections):
     keys, (poly_matrix, poly_points) = read_layout(sections)
     defs = gradient("cap", "#2a2f38", "#1b1e24") + gradient("face", "#262a32", "#1e2128")
-    defs += gradient("edge", "#000000", "#000000", opacity=(0.0, 0.55))
     body = ""
     for (left, top, right, bottom), vk, matrix in keys:
-        shaped = poly_matrix and matrix == poly_matrix and len(poly_points) >= 3
-        if shaped:
-            outer = inset_rectilinear(poly_points, 1)
-            face = inset_rectilinear(poly_points, 3)
-            body += path(_poly_d(outer), fill="url(#cap)")
-            body += path(_poly_d(inset_rectilinear(poly_points, 1.5)), stroke="#3a404b")
-            body += path(_poly_d([(x, y) for x, y in face]), fill="url(#face)")
-            # Legend in the widest bar of the L: the top row of the polygon's box.
+        if poly_matrix and matrix == poly_matrix and len(poly_points) >= 3:
+            body += _cap(poly_points)
+            # The legend sits in the polygon's top bar (the wide part of an L-shaped Enter).
             ys = sorted({y for _, y in poly_points})
             xs = [x for x, y in poly_points if y == ys[0]]
-            lx0, lx1, ly0, ly1 = min(xs), max(xs), ys[0], ys[1]
+            box = (min(xs), ys[0], max(xs), ys[1])
         else:
-            w, h = right - left, bottom - top
-            body += path("M%g,%g h%g v%g h%g Z" % (left + 1, top + 1, w - 2, h - 2, -(w - 2)), fill="url(#cap)")
-            body += path("M%g,%g h%g v%g h%g Z" % (left + 1.5, top + 1.5, w - 3, h - 3, -(w - 3)),
-                         stroke="#3a404b")
-            body += path("M%g,%g h%g v%g h%g Z" % (left + 3, top + 2, w - 6, h - 7, -(w - 6)), fill="url(#face)")
-            body += path("M%g,%g h%g" % (left + 3, top + 2.5, w - 6), stroke="#ffffff", opacity=0.09)
-            lx0, lx1, ly0, ly1 = left, right, top, bottom
-        body += _legend(legend(vk), lx0, lx1, ly0, ly1, vk in ACCENT_KEYS)
+            box = (left, top, right, bottom)
+            body += _cap([(left, top), (right, top), (right, bottom), (left, bottom)])
+        body += _legend(legend(vk), *box, vk in ACCENT_KEYS)
     return document(WIDTH, HEIGHT, body, defs)
 
 
-def _legend(label, x0, x1, y0, y1, accent):
+def _legend(label, x0, y0, x1, y1, accent):
     colour = ACCENT if accent else "#d3d7df"
     cx = (x0 + x1) / 2
     if isinstance(label, tuple):

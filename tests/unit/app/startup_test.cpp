@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "log/log.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
@@ -94,8 +95,9 @@ class StartupTest : public ::testing::Test {
     }
     root.Write("program/skins/mak.skn", bytes);
   }
-  std::vector<std::string> Run(FakeHost& host) {
+  std::vector<std::string> Run(FakeHost& host, bool startInTray = false) {
     CVelkorApp app(host);
+    app.SetStartInTray(startInTray);
     EXPECT_FALSE(app.InitInstance());
     app.ExitInstance();
     return host.calls;
@@ -123,6 +125,15 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndLogsLaunchAndExit) {
   EXPECT_TRUE(plat::IsDirectory(root.U16Path("local/Velkor")));
   EXPECT_EQ(g_AppDataFolder, root.U16Path("local\\Velkor\\"));
   EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(StartupTest, StartedAtLogInTheWindowWaitsInTheTray) {
+  root.WriteText("program/cfg.ini", "[OPT]\nTrayIcon=2\n");
+  FakeHost host;
+  Run(host);
+  EXPECT_EQ(g_Settings.TrayIcon, 2);
+  Run(host, true);
+  EXPECT_EQ(g_Settings.TrayIcon, 1);
 }
 
 TEST_F(StartupTest, SkinSignatureDecidesWhetherTheProgramRuns) {

@@ -60,6 +60,23 @@ TEST(MsgBoxModel, TheMessageMakesRoomForTheIcon) {
   EXPECT_LE(plain.messageRect.bottom, plain.ok.y);
 }
 
+TEST(MsgBoxModel, IconAndMessageShareOneMiddleLineAndALongMessageStartsAtTheTop) {
+  ui::MsgBoxLayout l = Box(5).Layout(460, 190, 32, 32);
+  const RECT32 space = l.messageRect;
+  ui::MsgBoxModel::CentreBody(l, 16);
+  const int middle = (space.top + space.bottom) / 2;
+  EXPECT_EQ(l.messageRect.top, middle - 8);
+  EXPECT_EQ(l.iconRect.top, middle - 16);
+  EXPECT_EQ(l.iconRect.bottom - l.iconRect.top, 32);
+
+  ui::MsgBoxLayout tall = Box(2).Layout(460, 190, 32, 32);
+  const RECT32 fieldSpace = tall.messageRect;
+  ui::MsgBoxModel::CentreBody(tall, 200);
+  EXPECT_EQ(tall.messageRect.top, fieldSpace.top);
+  EXPECT_GE(tall.iconRect.top, fieldSpace.top);
+  EXPECT_LE(tall.messageRect.bottom, 100);
+}
+
 TEST(MsgBoxModel, CaptureTakesAModifierAndTwoKeysAndIgnoresAThird) {
   MsgBoxModel box = Box(4);
   Keys(box, {17, 'A', 'B', 'C'});

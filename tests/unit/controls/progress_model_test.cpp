@@ -18,6 +18,9 @@ TEST(ProgressModel, APositionOutsideTheRangeGoesToTheMinimum) {
   }
   p.SetPos(-1);
   EXPECT_EQ(p.Pos(), 0);
+  p.SetPos(50);
+  p.SetPos(int64_t{1} << 32 | 50);
+  EXPECT_EQ(p.Pos(), 0) << "a posted value past the int range is not cut down into the range";
 }
 
 TEST(ProgressModel, TheFillRunsFromTheLeftBoundToTheRightBound) {
