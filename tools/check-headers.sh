@@ -15,7 +15,7 @@ if [ -n "$bad" ]; then
   status=1
 fi
 
-layers=(platform lodrex records log config profile macro device controls dialogs app)
+layers=(platform lodrex vorlax records log config profile macro device controls dialogs app)
 rank() { local i; for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done; echo -1; }
 upward=$(
   for file in $(find src -name '*.cpp' -o -name '*.h'); do
