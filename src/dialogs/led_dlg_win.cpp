@@ -3,6 +3,7 @@
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "platform/platform.h"
+#include "platform/u16.h"
 
 namespace {
 
@@ -54,6 +55,11 @@ bool CLedDlg::Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mai
   CreateButton(m_random, u"check_nr.png", u"check_ov.png", u"check_dn.png", kRandomX, kRandomY, kIdRandom);
   CreateButton(m_left, u"lbtn_nr.png", u"lbtn_ov.png", u"lbtn_ov.png", kLeftArrowX, kArrowY, kIdLeft);
   CreateButton(m_right, u"rbtn_nr.png", u"rbtn_ov.png", u"rbtn_ov.png", kRightArrowX, kArrowY, kIdRight);
+  CreateCombo(m_mode, kModeComboX, kModeComboY, kIdMode);
+  for (uint32_t m = 0; m < kLedModes; ++m) m_mode.AddItem(0, m, g_Texts.*kLedModeTable[m].listText);
+  CreateCombo(m_group, kGroupComboX, kGroupComboY, kIdGroup);
+  for (uint32_t g = 0; g < kGameGroups; ++g) m_group.AddItem(0, g, u16::Format(u"%u", g + 1));
+  m_group.SelectByValue(0);
   Sync();
   ShowWindow(hwnd(), SW_SHOW);
   return true;
@@ -72,6 +78,13 @@ void CLedDlg::CreateButton(CPngBtn& button, const char16_t* normal, const char16
                            int x, int y, UINT id) {
   button.CreatePngBtn(hwnd(), &m_background, normal, hover, down, nullptr, true, u"", g_Settings.BtnTips != 0, x, y,
                       id);
+}
+
+void CLedDlg::CreateCombo(CComboBtn& combo, int x, int y, UINT id) {
+  combo.CreatePngBtn(hwnd(), &m_background, u"combo_nr.png", u"combo_ov.png", u"combo_nr.png", nullptr, false, u"",
+                     g_Settings.BtnTips != 0, x, y, id);
+  combo.SetActiveList(0);
+  combo.Combo().SetMenuWidth(kComboListWidth);
 }
 
 void CLedDlg::Load(PROFILEINFO* profile) {
@@ -102,6 +115,12 @@ void CLedDlg::Sync() {
   syncButton(m_random, s.randomShown, s.randomChecked);
   syncButton(m_left, s.directionShown, !s.directionRight);
   syncButton(m_right, s.directionShown, s.directionRight);
+  auto syncCombo = [](CComboBtn& combo, bool shown, int32_t value) {
+    if (combo.hwnd() && combo.SelectedValue() != value) combo.SelectByValue(static_cast<uint32_t>(value));
+    ShowIf(combo.hwnd(), shown);
+  };
+  syncCombo(m_mode, true, static_cast<int32_t>(s.mode));
+  syncCombo(m_group, s.gameGroupShown, s.gameGroup);
 
   // Only the value labels change while a thumb is dragged: repaint just them then.
   LedPanelState labelsOnly = m_shown;
@@ -170,6 +189,8 @@ void CLedDlg::OnCommand(WPARAM wParam) {
     case kIdRandom: m_panel.ClickRandom(); break;
     case kIdLeft: m_panel.ClickDirection(false); break;
     case kIdRight: m_panel.ClickDirection(true); break;
+    case kIdMode: m_panel.ChooseMode(static_cast<uint32_t>(m_mode.SelectedValue())); break;
+    case kIdGroup: m_panel.ChooseGameGroup(m_group.SelectedValue()); break;
     default: return;
   }
   Sync();

@@ -18,6 +18,7 @@
 
 #include <string>
 
+#include "controls/combo_btn_win.h"
 #include "controls/gdi_win.h"
 #include "controls/png_btn_win.h"
 #include "controls/png_slider_bar_win.h"
@@ -48,6 +49,7 @@ class CLedDlg : public ui::WindowBase {
   void CreateSlider(CPngSliderBar& slider, int32_t id, const RECT& rect);
   void CreateButton(CPngBtn& button, const char16_t* normal, const char16_t* hover, const char16_t* down, int x,
                     int y, UINT id);
+  void CreateCombo(CComboBtn& combo, int x, int y, UINT id);
   void OnCommand(WPARAM wParam);
   void OnPaint();
   void DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color, UINT format) const;
@@ -64,6 +66,8 @@ class CLedDlg : public ui::WindowBase {
   CPngBtn m_random;
   CPngBtn m_left;
   CPngBtn m_right;
+  CComboBtn m_mode;
+  CComboBtn m_group;
   LedPanelState m_shown;  // what the controls and labels show now
   bool m_synced = false;
 };

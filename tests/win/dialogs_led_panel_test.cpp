@@ -16,6 +16,7 @@
 #include "config/layout.h"
 #include "config/settings.h"
 #include "config/text_table.h"
+#include "controls/menu_library.h"
 #include "dialogs/led_dlg_win.h"
 #include "skin_fixture_win.h"
 
@@ -77,6 +78,8 @@ class LedPanelWindow : public ::testing::Test {
       folder.Picture(L"check_nr.png", 16, 16, 0x707070);
       folder.Picture(L"check_ov.png", 16, 16, 0x909090);
       folder.Picture(L"check_dn.png", 16, 16, 0x00AAFF);
+      folder.Picture(L"combo_nr.png", 133, 22, 0x303030);
+      folder.Picture(L"combo_ov.png", 133, 22, 0x383838);
       for (const wchar_t* side : {L"lbtn", L"rbtn"}) {
         folder.Picture((std::wstring(side) + L"_nr.png").c_str(), 54, 22, 0x606060);
         folder.Picture((std::wstring(side) + L"_ov.png").c_str(), 54, 22, 0x00AAFF);
@@ -178,13 +181,19 @@ TEST_F(LedPanelWindow, ArrowsStoreTheDirectionAndModesShowTheirControls) {
 
   HWND speed = ChildAt(100, 146);
   ASSERT_NE(speed, nullptr);
-  profile->nCurLedMode = 3;
+  // The skinned menu's pick of mode 3 in the mode drop-down.
   profile->LedParam[3].nLight = 5;
-  panel.Load(profile.get());
+  SendMessageW(ChildAt(kModeComboX + 5, kModeComboY + 5), WM_MENU_PICKED, 3, 0);
   Shot(L"led-mode3.bmp");
+  EXPECT_EQ(profile->nCurLedMode, 3u);
+  EXPECT_EQ(requests, (std::vector<uint32_t>{kRequestAfterChange, kRequestAfterChange}));
   EXPECT_FALSE(IsWindowVisible(speed));
   EXPECT_FALSE(IsWindowVisible(right));
   EXPECT_NE(ChildAt(100, 88), nullptr);  // brightness
+  HWND group = ChildAt(kGroupComboX + 5, kGroupComboY + 5);
+  ASSERT_NE(group, nullptr);
+  SendMessageW(group, WM_MENU_PICKED, 2, 0);
+  EXPECT_EQ(profile->nCurGameGroup, 2);
   profile->nCurLedMode = 4;
   panel.Load(profile.get());
   EXPECT_NE(ChildAt(15 + 8, 235 + 8), nullptr);  // random colour box
