@@ -17,7 +17,7 @@
   X(tc_macro_msg6) X(tc_macro_msg7) X(tc_macro_msg8) X(tc_macro_msg9) X(tc_macro_msg10)      \
   X(tc_macro_msg11) X(tc_macro_msg12) X(tc_macro_msg13) X(tc_macro_msg14) X(tc_macro_msg15)  \
   X(tc_macro_msg16) X(tc_macro_msg17) X(tc_macro_msg18) X(tc_macro_msg19) X(tc_macro_msg20)  \
-  X(tc_macro_msg21) X(tc_macro_msg22) X(tc_msfun) X(tc_click) X(tc_menu) X(tc_middle)        \
+  X(tc_macro_msg21) X(tc_macro_msg22) X(tc_macro_msg23) X(tc_macro_msg24) X(tc_msfun) X(tc_click) X(tc_menu) X(tc_middle)        \
   X(tc_forward) X(tc_back) X(tc_scrollup) X(tc_scrolldown) X(tc_mac_def) X(tc_key_off)       \
   X(tc_ms_str1) X(tc_ms_str2) X(tc_ms_str3) X(tc_ms_str4) X(tc_ms_str5) X(tc_ms_str6)        \
   X(tc_ms_str7) X(tc_ms_str8) X(tc_ms_str9) X(tc_PL) X(tc_stop) X(tc_pre_media)              \
@@ -47,7 +47,7 @@ struct TextSlots {
 // The process-wide texts; every slot is empty until LoadTextTable runs.
 extern TextSlots g_Texts;
 
-// Number of keys (164).
+// Number of keys (166).
 extern const size_t kTextKeyCount;
 
 // Loads text.xml at `path` and fills every slot in loading order. Slots the file cannot give

@@ -1,11 +1,14 @@
-// The macro library on disk (the Mac folder under the application-data folder) as the
-// start-up load sees it, and the lock that keeps the apply worker from reading the current
-// profile or MacroList while the user interface is changing them.
+// The macro library on disk (the Mac folder under the application-data folder): loading it into
+// MacroList and into a library tree, the path of a tree item, and writing changed records back.
+// Also the lock that keeps the apply worker from reading the current profile or MacroList while
+// the user interface is changing them.
 #pragma once
 
 #include <cstdint>
 #include <mutex>
 #include <string>
+
+#include "macro/macro_tree.h"
 
 // Held by the user-interface thread while it changes the current profile record or MacroList,
 // and by the apply sequence while it reads them, so that a run never encodes a half-edited
@@ -16,12 +19,45 @@ std::recursive_mutex& ProfileDataMutex();
 // "%sMac" of the application-data folder (which ends in a backslash).
 std::u16string MacroFolderPath(const std::u16string& appDataFolder);
 
-// Loads the library without a tree: every valid macro file directly in Mac, and with
-// `foldersFlag` (the MacroDir setting) also those in its sub-folders, whose keys would
-// otherwise find no macro at an apply until the editor was opened. Invalid files are skipped
-// without a word. Records are appended to MacroList.
-bool LoadMacroLibrary(const std::u16string& appDataFolder, bool foldersFlag);
+struct MacroScanParams {
+  MacroTreeModel* tree = nullptr;  // none: records only
+  MacroNode* parent = nullptr;     // where the items go; none (a refused folder): no items
+  bool freshIds = false;           // give every record a new identifier and mark it changed
+  bool folders = false;            // the MacroDir setting
+};
 
-// One folder scan without a tree: `path` with or without its trailing backslash. Folder names
-// beginning with '.' or '$' are never entered. Paths of 257 characters or more load nothing.
+// One folder scan: every valid macro file (any extension) becomes a record at the tail of
+// MacroList and, with a tree, a macro item; sub-folders become folder items (with their icon
+// "<name>\<name>.png" when it exists) and, when `recursive`, are scanned into them. Without a
+// tree, sub-folders are scanned only with `folders` on. Folders whose names begin with '.' or
+// '$', links and paths of 257 characters or more are not entered. A record whose identifier
+// MacroList already holds is not appended again (its item still is), so loading the same
+// library again leaves MacroList as it was. Invalid files are skipped without a word.
+bool LoadMacroFolder(const std::u16string& path, bool recursive, const MacroScanParams& params);
+
+// The whole library: into `tree`'s root when a tree is given, else records only.
+bool LoadMacroLibrary(const std::u16string& appDataFolder, MacroTreeModel* tree, bool foldersFlag);
+
+// Start-up form: records only. With `foldersFlag` (the MacroDir setting) the sub-folders are
+// loaded too, so that keys holding their macros work at an apply before the editor was opened.
+bool LoadMacroLibrary(const std::u16string& appDataFolder, bool foldersFlag);
 bool LoadMacroFolder(const std::u16string& path, bool recursive, bool foldersFlag);
+
+// "<app data>Mac\<folder>\...\<name>.mck" for a macro item, "...\<folder>" for a folder item.
+// False for no tree or item, an item of another tree, or a path that would not fit in 259
+// characters: a cut path would name another file.
+bool TreeItem_To_FilePath(const MacroNode* item, const MacroTreeModel* tree,
+                          const std::u16string& appDataFolder, std::u16string* path);
+
+// Writes the record of a macro item when one of its dirty bits is set. The file is written
+// beside the old one under a temporary name and then moved over it, so a failed write leaves
+// the old file whole and the record still marked changed. Always 0, so that it can serve as a
+// walk visitor.
+int Flush_Dirty_Macro(MacroNode* item, MacroTreeModel* tree, const std::u16string& appDataFolder);
+// Flushes every macro item below `parent` (the whole tree from its root when null).
+void FlushMacroTree(MacroTreeModel* tree, MacroNode* parent, const std::u16string& appDataFolder);
+
+// The name a flush gives its file while writing it; scans skip such leftovers of a flush that
+// was cut off.
+std::u16string FlushTempPath(const std::u16string& path);
+bool IsFlushTempName(const std::u16string& name);

@@ -82,10 +82,22 @@ int64_t FileSize(const std::u16string& path);     // -1 when it cannot be read
 
 struct DirEntry {
   std::u16string name;
-  bool isDirectory = false;
+  bool isDirectory = false;  // a folder, or a link (junction, symbolic link) to one
+  bool isLink = false;       // a junction or symbolic link: what it points to lives elsewhere
 };
 // Lists a folder's entries without "." and "..", in the order the system gives them.
 bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out);
+// True when the path itself is a junction or symbolic link (to a file or a folder).
+bool IsLink(const std::u16string& path);
+// Removes a junction or symbolic link itself, never what it points to.
+bool RemoveLink(const std::u16string& path);
+// Renames a file or folder; fails with kErrAlreadyExists when `to` exists.
+bool MovePath(const std::u16string& from, const std::u16string& to);
+// Copies a file. Without `overwrite` an existing target fails with kErrFileExists. A copy that
+// fails half way leaves no target behind.
+bool CopyFileTo(const std::u16string& from, const std::u16string& to, bool overwrite);
+// Clears read-only and the like, so the file can be deleted.
+bool SetNormalAttributes(const std::u16string& path);
 
 // ---------------------------------------------------------------------------------------------
 // Time

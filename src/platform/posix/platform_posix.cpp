@@ -258,11 +258,95 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
     if (name == "." || name == "..") continue;
     DirEntry entry;
     entry.name = u16::FromUtf8(name);
+    const std::string full = native + "/" + name;
     struct stat st;
-    entry.isDirectory = ::stat((native + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    entry.isLink = ::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    entry.isDirectory = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     out.push_back(entry);
   }
   ::closedir(d);
+  return true;
+}
+
+bool IsLink(const std::u16string& path) {
+  struct stat st;
+  return ::lstat(NativePath(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool RemoveLink(const std::u16string& path) {
+  if (!IsLink(path)) {
+    g_lastError = kErrInvalidParameter;
+    return false;
+  }
+  return RemoveFile(path);
+}
+
+bool MovePath(const std::u16string& from, const std::u16string& to) {
+  // rename() would replace an existing file or empty folder; the system this mirrors refuses.
+  struct stat st;
+  if (::lstat(NativePath(to).c_str(), &st) == 0) {
+    g_lastError = kErrAlreadyExists;
+    return false;
+  }
+  if (::rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
+    SetFromErrno();
+    if (errno == ENOENT && PathExists(from)) g_lastError = kErrPathNotFound;
+    return false;
+  }
+  return true;
+}
+
+bool CopyFileTo(const std::u16string& from, const std::u16string& to, bool overwrite) {
+  int in = ::open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SetFromErrno();
+    return false;
+  }
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL);
+  int out = ::open(NativePath(to).c_str(), flags, 0644);
+  if (out < 0) {
+    int e = errno;
+    ::close(in);
+    g_lastError = e == EEXIST ? kErrFileExists : e == ENOENT ? kErrPathNotFound : FromErrno(e);
+    return false;
+  }
+  PosixFile target{out, to};
+  File f;
+  f.impl = &target;
+  bool ok = true;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetFromErrno();
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    if (!WriteBytes(f, buf, static_cast<uint32_t>(n))) {
+      ok = false;
+      break;
+    }
+  }
+  uint32_t err = g_lastError;
+  ::close(in);
+  ::close(out);
+  if (!ok) {
+    ::unlink(NativePath(to).c_str());
+    g_lastError = err;
+    return false;
+  }
+  g_lastError = 0;
+  return true;
+}
+
+// Deleting a file needs no rights on the file itself here, only on its folder.
+bool SetNormalAttributes(const std::u16string& path) {
+  if (!PathExists(path)) {
+    g_lastError = kErrFileNotFound;
+    return false;
+  }
   return true;
 }
 

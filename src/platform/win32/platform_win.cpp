@@ -19,6 +19,13 @@ Hooks& HooksRef() {
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 std::u16string U(const wchar_t* s) { return std::u16string(reinterpret_cast<const char16_t*>(s)); }
 
+// Junctions and symbolic links only: other reparse points (cloud placeholders, deduplicated
+// files) hold their data where they stand.
+bool IsLinkData(const WIN32_FIND_DATAW& fd) {
+  return (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         (fd.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT || fd.dwReserved0 == IO_REPARSE_TAG_SYMLINK);
+}
+
 struct WinFile {
   HANDLE handle;
   std::u16string path;
@@ -143,11 +150,43 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
   do {
     std::u16string name = U(fd.cFileName);
     if (name == u"." || name == u"..") continue;
-    out.push_back(DirEntry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    out.push_back(DirEntry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, IsLinkData(fd)});
   } while (::FindNextFileW(h, &fd));
   ::FindClose(h);
   ::SetLastError(0);
   return true;
+}
+
+bool IsLink(const std::u16string& path) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW(W(path), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(h);
+  return IsLinkData(fd);
+}
+
+bool RemoveLink(const std::u16string& path) {
+  if (!IsLink(path)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  // A junction or folder link goes as a folder, a file link as a file; the target stays.
+  DWORD a = ::GetFileAttributesW(W(path));
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY))
+    return ::RemoveDirectoryW(W(path)) != FALSE;
+  return ::DeleteFileW(W(path)) != FALSE;
+}
+
+bool MovePath(const std::u16string& from, const std::u16string& to) {
+  return ::MoveFileW(W(from), W(to)) != FALSE;
+}
+
+bool CopyFileTo(const std::u16string& from, const std::u16string& to, bool overwrite) {
+  return ::CopyFileW(W(from), W(to), overwrite ? FALSE : TRUE) != FALSE;
+}
+
+bool SetNormalAttributes(const std::u16string& path) {
+  return ::SetFileAttributesW(W(path), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
 LocalTime NowLocal() {

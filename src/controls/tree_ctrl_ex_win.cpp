@@ -1,0 +1,285 @@
+#include "controls/tree_ctrl_ex_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+const wchar_t kTreeClass[] = L"VelkorTreeCtrlEx";
+constexpr UINT kUpdateScrollBar = WM_APP + 0x21;
+constexpr UINT kTextFormat = 0x8134;  // single line, vertically centred, end ellipsis
+constexpr int kWheelRows = 3;
+constexpr UINT kTooltipDelayMs = 1000;
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+RECT ToRect(const PixelRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+// An item's picture as the model sees it.
+class SkinItemImage : public ItemImage {
+ public:
+  int Width() const override { return image.width(); }
+  int Height() const override { return image.height(); }
+  ui::SkinImage image;
+};
+
+HFONT MakeTreeFont() {
+  return CreateFontW(-15, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+}
+
+COLORREF Opaque(uint32_t argb) {
+  return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+}  // namespace
+
+ItemImageRef LoadTreeItemImage(const std::u16string& path) {
+  auto loaded = std::make_shared<SkinItemImage>();
+  if (!loaded->image.Load(Wide(path))) return nullptr;
+  return loaded;
+}
+
+CTreeCtrlEx::CTreeCtrlEx() {
+  m_model.SetImageLoader(LoadTreeItemImage);
+  m_model.SetChangedCallback([this] { OnModelChanged(); });
+}
+
+CTreeCtrlEx::~CTreeCtrlEx() {
+  m_model.SetChangedCallback(nullptr);
+  if (m_tooltip) DestroyWindow(m_tooltip);
+  Destroy();
+  FreeSelectionFill();
+}
+
+bool CTreeCtrlEx::CreateSkinned(HWND parent, UINT controlId, const ui::SkinImage* background,
+                                const char16_t* openImage, const char16_t* closedImage,
+                                const RECT& rect) {
+  m_id = controlId;
+  if (background && !background->empty() && rect.right > rect.left)
+    m_background.CropFrom(*background, rect);
+  // A picture without width counts as none.
+  if (!openImage || !m_open.LoadSkin(openImage)) m_open.Reset();
+  if (!closedImage || !m_closed.LoadSkin(closedImage)) m_closed.Reset();
+  m_selectedFont.Reset(MakeTreeFont());
+  m_normalFont.Reset(MakeTreeFont());
+  SetColours(m_backgroundFill, m_selectedFill, m_selectedText, m_normalText, m_frame);
+  if (!Create(kTreeClass, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPSIBLINGS, 0, rect, parent, L"",
+              controlId))
+    return false;
+  CreateTooltip();
+  return true;
+}
+
+void CTreeCtrlEx::SetColours(uint32_t backgroundFill, uint32_t selectedFill, COLORREF selectedText,
+                             COLORREF normalText, COLORREF frame) {
+  m_backgroundFill = backgroundFill;
+  m_selectedFill = selectedFill;
+  m_selectedText = selectedText;
+  m_normalText = normalText;
+  m_frame = frame;
+  m_backgroundBrush.Reset(CreateSolidBrush(Opaque(backgroundFill)));
+  m_frameBrush.Reset(CreateSolidBrush(frame));
+  MakeSelectionFill();
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CTreeCtrlEx::FreeSelectionFill() {
+  if (m_selectionDc) {
+    SelectObject(m_selectionDc, m_selectionOld);
+    DeleteDC(m_selectionDc);
+  }
+  m_selectionDc = nullptr;
+  m_selectionOld = nullptr;
+  m_selectionBitmap.Reset();
+}
+
+void CTreeCtrlEx::MakeSelectionFill() {
+  FreeSelectionFill();
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 1;
+  info.bmiHeader.biHeight = 1;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  m_selectionBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  m_selectionDc = CreateCompatibleDC(nullptr);
+  if (!m_selectionBitmap || !m_selectionDc || !bits) {
+    FreeSelectionFill();
+    return;
+  }
+  const uint32_t alpha = m_selectedFill >> 24;
+  auto premultiply = [alpha](uint32_t channel) { return (channel * alpha + 127) / 255; };
+  *static_cast<uint32_t*>(bits) = (alpha << 24) | (premultiply((m_selectedFill >> 16) & 0xFF) << 16) |
+                                  (premultiply((m_selectedFill >> 8) & 0xFF) << 8) |
+                                  premultiply(m_selectedFill & 0xFF);
+  m_selectionOld = SelectObject(m_selectionDc, m_selectionBitmap.get());
+}
+
+void CTreeCtrlEx::CreateTooltip() {
+  m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (!m_tooltip) return;
+  TOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_SUBCLASS;
+  tool.hwnd = hwnd();
+  tool.uId = 1;
+  GetClientRect(hwnd(), &tool.rect);
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(m_tooltip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, kTooltipDelayMs);
+  SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+}
+
+void CTreeCtrlEx::OnModelChanged() {
+  if (!hwnd()) return;
+  InvalidateRect(hwnd(), nullptr, FALSE);
+  // A fill of thousands of items changes the model thousands of times: the scroll bar follows
+  // once, when the loop gets to it.
+  if (!m_scrollUpdatePending) {
+    m_scrollUpdatePending = true;
+    PostMessageW(hwnd(), kUpdateScrollBar, 0, 0);
+  }
+}
+
+void CTreeCtrlEx::UpdateScrollBar() {
+  m_scrollUpdatePending = false;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = 0;
+  info.nMax = m_model.RowCount() > 0 ? m_model.RowCount() - 1 : 0;
+  info.nPage = static_cast<UINT>(m_model.PageRows());
+  info.nPos = m_model.TopRow();
+  SetScrollInfo(hwnd(), SB_VERT, &info, TRUE);
+}
+
+void CTreeCtrlEx::OnVScroll(WPARAM wParam) {
+  const int page = m_model.PageRows() > 1 ? m_model.PageRows() - 1 : 1;
+  switch (LOWORD(wParam)) {
+    case SB_LINEUP: m_model.ScrollBy(-1); break;
+    case SB_LINEDOWN: m_model.ScrollBy(1); break;
+    case SB_PAGEUP: m_model.ScrollBy(-page); break;
+    case SB_PAGEDOWN: m_model.ScrollBy(page); break;
+    case SB_TOP: m_model.ScrollTo(0); break;
+    case SB_BOTTOM: m_model.ScrollTo(m_model.MaxTopRow()); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info = {};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      GetScrollInfo(hwnd(), SB_VERT, &info);
+      m_model.ScrollTo(info.nTrackPos);
+      break;
+    }
+    default: break;
+  }
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CTreeCtrlEx::OnWheel(WPARAM wParam) {
+  const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+  m_model.ScrollBy(-notches * kWheelRows);
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CTreeCtrlEx::Notify(UINT message, const TreeClick& click) {
+  if (click.takeFocus) SetFocus(hwnd());
+  if (click.notify)
+    PostMessageW(GetParent(hwnd()), message, m_id, static_cast<LPARAM>(click.item));
+}
+
+void CTreeCtrlEx::OnMouseMove(LPARAM lParam) {
+  const TreeTooltip tip = m_model.OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  if (tip.trackLeave) {
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = hwnd();
+    TrackMouseEvent(&track);
+  }
+  if (!tip.changed || !m_tooltip) return;
+  SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+  if (!tip.show) return;
+  std::wstring text = Wide(tip.text);
+  TOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = hwnd();
+  tool.uId = 1;
+  tool.lpszText = &text[0];
+  SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CTreeCtrlEx::DrawRow(HDC dc, const TreeRowPaint& row) {
+  if (row.selected && m_selectionDc) {
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, row.row.left, row.row.top, row.row.Width(), row.row.Height(), m_selectionDc, 0, 0, 1, 1, blend);
+  }
+  if (row.hasFolderImage) {
+    const ui::SkinImage& folder = row.folderOpen ? m_open : m_closed;
+    if (!folder.empty()) folder.Draw(dc, ToRect(row.folderImage));
+  }
+  if (row.hasIcon) {
+    if (const auto* icon = dynamic_cast<const SkinItemImage*>(row.record->image.get()))
+      icon->image.Draw(dc, ToRect(row.icon));
+  }
+  ui::Selected font(dc, row.selected ? m_selectedFont.get() : m_normalFont.get());
+  SetTextColor(dc, row.selected ? m_selectedText : m_normalText);
+  std::wstring text = Wide(*row.text);
+  RECT r = ToRect(row.textRect);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, kTextFormat);
+}
+
+void CTreeCtrlEx::Draw(HDC dc, const RECT& client) {
+  if (!m_background.empty()) m_background.Draw(dc, client);
+  else FillRect(dc, &client, m_backgroundBrush.get());
+  SetBkMode(dc, TRANSPARENT);
+  for (const TreeRowPaint& row : m_model.PaintRows(m_open.width(), m_open.height())) DrawRow(dc, row);
+  FrameRect(dc, &client, m_frameBrush.get());
+}
+
+bool CTreeCtrlEx::PreTranslateMessage(MSG& msg) {
+  // The tree never reacts to the keyboard, and keys pressed while it has the focus stop here.
+  return msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+}
+
+LRESULT CTreeCtrlEx::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  switch (msg) {
+    case WM_PAINT:
+      ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) { Draw(dc, client); });
+      return 0;
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd(), &client);
+      Draw(reinterpret_cast<HDC>(wParam), client);
+      return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE:
+      m_model.SetClientSize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case kUpdateScrollBar: UpdateScrollBar(); return 0;
+    case WM_VSCROLL: OnVScroll(wParam); return 0;
+    case WM_MOUSEWHEEL: OnWheel(wParam); return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR: return 0;
+    case WM_LBUTTONDOWN: Notify(WM_TREE_CLICK, m_model.OnLeftDown(x, y)); return 0;
+    case WM_LBUTTONDBLCLK: Notify(WM_TREE_CLICK, m_model.OnDoubleClick(x, y)); return 0;
+    case WM_RBUTTONUP: Notify(WM_TREE_RCLICK, m_model.OnRightUp(x, y)); return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: return 0;
+    case WM_MOUSEMOVE: OnMouseMove(lParam); return 0;
+    case WM_MOUSELEAVE: m_model.OnMouseLeave(); return 0;
+    default: return Default(msg, wParam, lParam);
+  }
+}
