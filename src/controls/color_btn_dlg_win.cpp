@@ -72,12 +72,9 @@ LRESULT CColorBtnDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) { Draw(dc, client); });
       return 0;
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      Draw(reinterpret_cast<HDC>(wParam), client);
+    case WM_PRINTCLIENT:
+      ui::PrintClient(hwnd(), reinterpret_cast<HDC>(wParam), [this](HDC dc, const RECT& client) { Draw(dc, client); });
       return 0;
-    }
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN: SetCapture(hwnd()); return 0;
     case WM_LBUTTONUP:

@@ -125,6 +125,14 @@ void PaintBuffered(HWND hwnd, OffscreenBuffer& buffer, Draw draw) {
   EndPaint(hwnd, &ps);
 }
 
+// Draws a window into a context someone else gives (WM_PRINTCLIENT: captures, tests).
+template <class Draw>
+void PrintClient(HWND hwnd, HDC dc, Draw draw) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  draw(dc, client);
+}
+
 // Hover state of a window: the first move asks the system for a leave notification.
 class MouseLeaveTracker {
  public:

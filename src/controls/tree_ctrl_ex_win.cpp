@@ -257,12 +257,9 @@ LRESULT CTreeCtrlEx::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) { Draw(dc, client); });
       return 0;
-    case WM_PRINTCLIENT: {
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      Draw(reinterpret_cast<HDC>(wParam), client);
+    case WM_PRINTCLIENT:
+      ui::PrintClient(hwnd(), reinterpret_cast<HDC>(wParam), [this](HDC dc, const RECT& client) { Draw(dc, client); });
       return 0;
-    }
     case WM_ERASEBKGND: return 1;
     case WM_SIZE:
       m_model.SetClientSize(LOWORD(lParam), HIWORD(lParam));

@@ -1,7 +1,26 @@
 // The macro editor as a model: what its window shows (the event list, the option controls, the
 // Save button, recording or not) and what every click, key and menu pick does to it, to the
 // current macro and, through the library commands, to the library. The window turns messages
-// into these calls and shows the state after each one.
+// into these calls and shows the state after each one:
+//
+//   WM_INITDIALOG         tree.SetObserver(library tree view); Open()
+//   WM_DESTROY            Close()   (writes every changed macro, however the dialog ends)
+//   WM_TREE_CLICK 261     OnLibraryClick(node of lParam or null)
+//   WM_TREE_CLICK 262     OnEventClick(row of lParam or -1)
+//   WM_TREE_RCLICK 261    flags = OnLibraryRightClick(...); flags != 0: menu of MenuItems(flags)
+//   WM_TREE_RCLICK 262    flags = OnEventRightClick(...); likewise
+//   WM_MENU_PICKED        OnMenuPicked(wParam, lParam)
+//   record button         OnRecordButton()
+//   other buttons         ButtonAllowed() first; then OnDelayCheck / OnMode0 / OnMode2 / OnSave;
+//                         insert: items = OnInsertButton(), a menu numbered kMenuInsert if any
+//   EN_CHANGE 263         OnLoopTextChanged(field text)
+//   WM_MACRO_KEY          OnMacroKey(wParam, lParam & 0x80, GetTickCount())
+//   key messages          PreTranslateKey(up, wParam, lParam, GetTickCount()): true swallows
+//
+// After each call the window shows Events() (refilled when EventsRevision() moved, selecting
+// SelectedEvent()), the options, SaveVisible() and LoopFieldVisible(), and lets both lists
+// take the mouse only while !IsRecording(). The library tree mirrors the MacroTreeModel
+// through its observer.
 #pragma once
 
 #include <cstdint>

@@ -25,6 +25,11 @@ void SplitPath(const std::u16string& path, std::u16string* dir, std::u16string* 
 
 bool IsMissing(uint32_t err) { return err == plat::kErrFileNotFound || err == plat::kErrPathNotFound; }
 
+void DropRecord(uint32_t id) {
+  std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+  RemoveMacroById(id);
+}
+
 std::u16string IconPath(const std::u16string& folder, const std::u16string& name) {
   return u16::Format(u"%s\\%s.png", folder.c_str(), name.c_str());
 }
@@ -100,7 +105,7 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::NewMacro() {
     if (!AppendMacroCopy(record)) return Outcome::None;
   }
   if (!m_tree.InsertMacro(parent, name, record.dwMacroId, true)) {
-    RemoveMacroById(record.dwMacroId);
+    DropRecord(record.dwMacroId);
     return Outcome::None;
   }
   CurrentMacro()->dwDirtyFlags |= kMacroDirtyBits;  // the first flush writes its file
@@ -282,7 +287,7 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::ImportMacro() {
   }
   MacroNode* item = m_tree.InsertMacro(parent, name, record.dwMacroId, true, kImportedSubType, 0);
   if (!item) {
-    RemoveMacroById(record.dwMacroId);
+    DropRecord(record.dwMacroId);
     return Outcome::None;
   }
   CurrentMacro()->dwDirtyFlags |= kMacroDirtyBits;

@@ -3,6 +3,10 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+// <windows.h> maps RemoveDirectory to RemoveDirectoryW, which would rename the seam's own
+// function here and leave callers of plat::RemoveDirectory without a definition.
+#undef RemoveDirectory
+
 #include <cstdio>
 
 #include "platform/platform.h"

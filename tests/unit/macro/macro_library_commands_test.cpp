@@ -207,7 +207,7 @@ TEST_F(LibraryCommandsTest, ImportingWritesACopyWithANewIdentifierIntoTheSelecte
   EXPECT_EQ(MacroList.GetCount(), 1u);
 
   Select({u"Games"});
-  EXPECT_EQ(lib_.ImportMacro(), MacroLibraryCommands::Outcome::MacroImported);
+  ASSERT_EQ(lib_.ImportMacro(), MacroLibraryCommands::Outcome::MacroImported);
   const StMacro written = ReadMacro("Mac/Games/Combo.mck");
   EXPECT_EQ(written.wLoopCount, 4);
   EXPECT_EQ(Text(written), u"Combo");
@@ -269,6 +269,26 @@ TEST_F(LibraryCommandsTest, ImportedFoldersGetNewIdentifiersOnDiskAndCannotHoldT
   ui_.paths = {tmp_.U16Path("Out")};
   lib_.ExportFolder();
   EXPECT_TRUE(Exists("Out/Mac/Pack/Inner/B.mck"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryCommandsTest, MacrosOfAnImportedProfileJoinTheTopLevelUnlessTheNameIsThere) {
+  WriteMacro("Mac/Fire.mck", Record(0x81, u"Fire"));
+  Load();
+  StMacro bad = Record(0x82, u"Bad");
+  bad.dwMagicNumber = 0;
+  EXPECT_FALSE(lib_.AddMacro(bad));
+  EXPECT_FALSE(lib_.AddMacro(Record(0x83, u"fire")));
+  EXPECT_TRUE(lib_.AddMacro(Record(0x84, u"Combo")));
+  MacroNode* combo = tree_.FindChild(tree_.Root(), u"Combo");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->value, 0x84u);
+  EXPECT_EQ(tree_.Selected(), nullptr);
+  EXPECT_EQ(MacroList.GetCount(), 2u);
+  EXPECT_EQ(FindMacroById(0x84)->dwDirtyFlags, 0u);
 }
 
 }  // namespace
