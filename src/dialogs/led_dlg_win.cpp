@@ -60,6 +60,14 @@ bool CLedDlg::Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mai
   CreateCombo(m_group, kGroupComboX, kGroupComboY, kIdGroup);
   for (uint32_t g = 0; g < kGameGroups; ++g) m_group.AddItem(0, g, u16::Format(u"%u", g + 1));
   m_group.SelectByValue(0);
+  for (int i = 0; i < kSwatchCount; ++i) {
+    ColorSwatch swatch;
+    swatch.colour = kSwatchColours[i];
+    swatch.index = i;
+    PixelRect at = SwatchRow::Place(PixelRect{kSwatchX, kSwatchY, kSwatchX + kSwatchSide, kSwatchY + kSwatchSide},
+                                    kSwatchGap, i);
+    m_swatches[i].CreateSwatch(hwnd(), RECT{at.left, at.top, at.right, at.bottom}, swatch);
+  }
   Sync();
   ShowWindow(hwnd(), SW_SHOW);
   return true;
@@ -121,6 +129,10 @@ void CLedDlg::Sync() {
   };
   syncCombo(m_mode, true, static_cast<int32_t>(s.mode));
   syncCombo(m_group, s.gameGroupShown, s.gameGroup);
+  for (int i = 0; i < kSwatchCount; ++i) {
+    if (m_swatches[i].hwnd()) m_swatches[i].SetSelected(s.swatchSelected[i]);
+    ShowIf(m_swatches[i].hwnd(), i < s.swatchesShown);
+  }
 
   // Only the value labels change while a thumb is dragged: repaint just them then.
   LedPanelState labelsOnly = m_shown;
@@ -213,6 +225,10 @@ LRESULT CLedDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN: OnBackgroundPress(lParam); return 0;
     case WM_COMMAND: OnCommand(wParam); return 0;
+    case WM_SWATCH_CLICKED:
+      m_panel.ClickSwatch(static_cast<int>(lParam));
+      Sync();
+      return 0;
     case WM_SLIDER_SET:
     case WM_SLIDER_TRACK: OnSlider(msg, wParam, lParam); return 0;
     default: return Default(msg, wParam, lParam);

@@ -18,6 +18,7 @@
 
 #include <string>
 
+#include "controls/color_btn_dlg_win.h"
 #include "controls/combo_btn_win.h"
 #include "controls/gdi_win.h"
 #include "controls/png_btn_win.h"
@@ -68,6 +69,7 @@ class CLedDlg : public ui::WindowBase {
   CPngBtn m_right;
   CComboBtn m_mode;
   CComboBtn m_group;
+  CColorBtnDlg m_swatches[kSwatchCount];
   LedPanelState m_shown;  // what the controls and labels show now
   bool m_synced = false;
 };

@@ -33,7 +33,7 @@ std::wstring ShotsFolder() {
   return folder;
 }
 
-// What the screen shows of a window, as a 24-bit BMP.
+// What the screen shows of a window, as a BMP.
 void Capture(HWND hwnd, const std::wstring& path) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -51,6 +51,9 @@ void Capture(HWND hwnd, const std::wstring& path) {
   HGDIOBJ old = SelectObject(dc, bitmap);
   BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
+  // The screen has no alpha: every pixel is opaque, whatever the copy left in the fourth byte.
+  uint32_t* pixel = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < w * h; ++i) pixel[i] |= 0xFF000000u;
   BITMAPFILEHEADER file = {};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof file + sizeof info.bmiHeader;
@@ -110,7 +113,7 @@ class LedPanelWindow : public ::testing::Test {
   void Shot(const wchar_t* name) {
     if (shots.empty()) return;
     UpdateWindow(panel.hwnd());
-    skintest::PumpUntil([] { return false; }, 150);
+    skintest::PumpUntil([] { return false; }, 400);
     Capture(panel.hwnd(), shots + name);
   }
   // The thumb's centre along the track, in panel client coordinates.
@@ -197,6 +200,26 @@ TEST_F(LedPanelWindow, ArrowsStoreTheDirectionAndModesShowTheirControls) {
   profile->nCurLedMode = 4;
   panel.Load(profile.get());
   EXPECT_NE(ChildAt(15 + 8, 235 + 8), nullptr);  // random colour box
+}
+
+TEST_F(LedPanelWindow, ASwatchClickStoresTheColourAndSwitchesRandomOff) {
+  profile->nCurLedMode = 9;
+  profile->LedParam[9].bRandomColor = 1;
+  panel.Load(profile.get());
+  Shot(L"led-mode9.bmp");
+  HWND white = ChildAt(kSwatchX + 6 * 30 + 10, kSwatchY + 10);
+  EXPECT_EQ(white, nullptr);  // six swatches in this mode
+  HWND green = ChildAt(kSwatchX + 2 * 30 + 10, kSwatchY + 10);
+  ASSERT_NE(green, nullptr);
+  EXPECT_EQ(skintest::DrawnPixel(green, 10, 10), 0x00FF00u);
+  EXPECT_EQ(skintest::DrawnPixel(ChildAt(kSwatchX + 10, kSwatchY + 10), 10, 10), 0xFF0000u);  // red
+  skintest::MouseTo(panel.hwnd(), kSwatchX + 2 * 30 + 10, kSwatchY + 10);
+  skintest::MouseButton(true);
+  skintest::MouseButton(false);
+  ASSERT_TRUE(skintest::PumpUntil([&] { return !requests.empty(); }));
+  EXPECT_EQ(profile->LedParam[9].nColor, 2u);
+  EXPECT_EQ(profile->LedParam[9].bRandomColor, 0u);
+  EXPECT_TRUE(panel.Presenter().State().swatchSelected[2]);
 }
 
 TEST_F(LedPanelWindow, EnterEscSpaceAndF1AreTakenBeforeDispatch) {
