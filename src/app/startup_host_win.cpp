@@ -4,7 +4,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include "app/provisional_window_win.h"
+#include "app/velkor_dlg_win.h"
 #include "config/text_table.h"
 
 namespace {
@@ -64,6 +64,6 @@ bool CStartupHostWin::SignalRunningCopy(const std::u16string& title) {
 }
 
 void CStartupHostWin::RunMainWindow() {
-  CProvisionalWnd window(instance_);
-  window.RunModal(g_Texts.tc_title, g_Texts.tc_version);
+  CVelkorDlg window;
+  window.Run();
 }

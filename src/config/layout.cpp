@@ -144,18 +144,33 @@ bool PointInPolygon(const POINT32* pts, int count, int x, int y) {
   return inside;
 }
 
-int HitTestKeys(const KEYINFO* keys, int count, int shapedSlot, const POINT32* pts, int nPts, int x,
-                int y) {
+namespace {
+// The hit test over any store of rectangles: `rectOf(slot)` gives a slot's rectangle.
+template <typename RectOf>
+int HitTestSlots(int count, RectOf rectOf, int shapedSlot, const POINT32* pts, int nPts, int x, int y) {
   if (count > kKeySlots) count = kKeySlots;
   for (int slot = 0; slot < count; ++slot) {
     if (slot == shapedSlot && nPts >= 3) {
       if (PointInPolygon(pts, nPts, x, y)) return slot;
       continue;
     }
-    const RECT32& r = keys[slot].rcKey;
+    const RECT32& r = rectOf(slot);
     if (r.left <= x && x < r.right && r.top <= y && y < r.bottom) return slot;
   }
   return -1;
+}
+}  // namespace
+
+int HitTestKeys(const KEYINFO* keys, int count, int shapedSlot, const POINT32* pts, int nPts, int x,
+                int y) {
+  return HitTestSlots(count, [keys](int slot) -> const RECT32& { return keys[slot].rcKey; }, shapedSlot,
+                      pts, nPts, x, y);
+}
+
+int HitTestRects(const RECT32* rects, int count, int shapedSlot, const POINT32* pts, int nPts, int x,
+                 int y) {
+  return HitTestSlots(count, [rects](int slot) -> const RECT32& { return rects[slot]; }, shapedSlot, pts,
+                      nPts, x, y);
 }
 
 int HitTestLayout(int x, int y) {

@@ -61,5 +61,8 @@ bool PointInPolygon(const POINT32* pts, int count, int x, int y);
 // top <= y < bottom.
 int HitTestKeys(const KEYINFO* keys, int count, int shapedSlot, const POINT32* pts, int nPts, int x,
                 int y);
+// The same over bare rectangles (the keyboard view's copy of the layout).
+int HitTestRects(const RECT32* rects, int count, int shapedSlot, const POINT32* pts, int nPts, int x,
+                 int y);
 // The same over the loaded layout.
 int HitTestLayout(int x, int y);

@@ -65,8 +65,10 @@ bool CMsgDlg::Build(HWND owner) {
   m_fieldBrush.Reset(CreateSolidBrush(kFieldColour));
 
   // The window text is the title, or the message when there is none, so the box can be found by
-  // what it says; it never takes the main window's title, which a second copy looks for.
-  const std::u16string& name = m_model.title.empty() ? m_model.message : m_model.title;
+  // what it says; it never takes the main window's title, by which a second copy finds the
+  // main window.
+  const bool ownTitle = !m_model.title.empty() && m_model.title != g_Texts.tc_title;
+  const std::u16string& name = ownTitle ? m_model.title : m_model.message;
   if (!Create(kMsgDlgClass, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW,
               RECT{at.x, at.y, at.x + width, at.y + height}, owner, Wide(name).c_str()))
     return false;

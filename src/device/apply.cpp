@@ -254,14 +254,35 @@ int Prepare(WindowRef& progressWindow, CUSBDriver* driver, const PROFILEINFO* pr
 
 }  // namespace
 
-int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
-                 uint32_t message, uint32_t flags) {
+std::mutex& DeviceSendMutex() {
+  static std::mutex* mutex = new std::mutex;  // never destroyed, like the worker it guards
+  return *mutex;
+}
+
+namespace {
+// ApplySetting once the device is held.
+int PrepareAndTransmit(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                       uint32_t message, uint32_t flags) {
   auto plan = std::make_unique<ApplyPlan>();
   {
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
     if (!Prepare(progressWindow, driver, profile, flags, *plan)) return 0;
   }
   return Transmit(progressWindow, driver, message, flags, *plan);
+}
+}  // namespace
+
+int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                 uint32_t message, uint32_t flags) {
+  std::lock_guard<std::mutex> device(DeviceSendMutex());
+  return PrepareAndTransmit(progressWindow, driver, profile, message, flags);
+}
+
+int TryApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                    uint32_t message, uint32_t flags) {
+  std::unique_lock<std::mutex> device(DeviceSendMutex(), std::try_to_lock);
+  if (!device.owns_lock()) return kApplyDeviceBusy;
+  return PrepareAndTransmit(progressWindow, driver, profile, message, flags);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -322,7 +343,10 @@ void RunApplyRequest(ApplyRequest& request) {
     const PROFILEINFO* current = request.currentProfile ? request.currentProfile() : nullptr;
     ok = Prepare(window, driver, current, flags, *plan);
   }
-  if (ok) ok = Transmit(window, driver, request.message, flags, *plan);
+  if (ok) {
+    std::lock_guard<std::mutex> device(DeviceSendMutex());
+    ok = Transmit(window, driver, request.message, flags, *plan);
+  }
   if (!ok) plat::ShowMessageBox(u"   Update settings failed!      ", u"Error", plat::kMbOk | plat::kMbIconWarning);
   if (window) {
     oslink::PostToWindow(window, kWmClose, 0, 0);

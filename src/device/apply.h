@@ -80,5 +80,14 @@ void StopApplyWorker();
 int ApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
                  uint32_t message, uint32_t flags);
 
+// Held for every run of sends to the keyboard, whoever makes it: two threads sending at once
+// would interleave their reports on the wire.
+std::mutex& DeviceSendMutex();
+constexpr int kApplyDeviceBusy = -1;
+// ApplySetting, unless another send holds the device: then nothing is sent and the result is
+// kApplyDeviceBusy.
+int TryApplySetting(WindowRef progressWindow, CUSBDriver* driver, const PROFILEINFO* profile,
+                    uint32_t message, uint32_t flags);
+
 // One run of the worker for the flags present now (what happens after each semaphore count).
 void RunApplyRequest(ApplyRequest& request);

@@ -94,20 +94,11 @@ std::u16string DeviceMatchText() {
                      static_cast<unsigned>(g_Settings.PID));
 }
 
-namespace {
-bool ContainsNoCase(const std::u16string& text, const std::u16string& part) {
-  if (part.size() > text.size()) return false;
-  for (size_t i = 0; i + part.size() <= text.size(); ++i)
-    if (u16::EqualNoCase(text.c_str() + i, part.c_str(), part.size())) return true;
-  return false;
-}
-}  // namespace
-
 int OnDeviceChange(CUSBDriver* driver, uint32_t event, const char16_t* deviceName,
                    const DeviceChangeUi& ui) {
   std::u16string match = DeviceMatchText();
   if (event != kDbtDeviceArrival && event != kDbtDeviceRemoveComplete) return 0;
-  if (!deviceName || !ContainsNoCase(deviceName, match)) return 0;
+  if (!deviceName || !u16::ContainsNoCase(deviceName, match)) return 0;
   if (event == kDbtDeviceArrival) {
     LogPrint(u"Device IN");
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -328,4 +328,11 @@ bool EqualNoCase(const char16_t* a, const char16_t* b, size_t count) {
   return true;
 }
 
+bool ContainsNoCase(const std::u16string& text, const std::u16string& part) {
+  if (part.size() > text.size()) return false;
+  for (size_t i = 0; i + part.size() <= text.size(); ++i)
+    if (EqualNoCase(text.c_str() + i, part.c_str(), part.size())) return true;
+  return false;
+}
+
 }  // namespace u16

@@ -32,5 +32,7 @@ size_t BoundedLength(const char16_t* text, size_t capacity);
 // case-insensitive compare behaves for the texts Velkor compares.
 bool EqualNoCase(const char16_t* a, const char16_t* b, size_t count);
 char16_t ToUpperAscii(char16_t c);
+// Whether `part` occurs in `text`, compared as EqualNoCase does.
+bool ContainsNoCase(const std::u16string& text, const std::u16string& part);
 
 }  // namespace u16

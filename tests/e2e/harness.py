@@ -114,9 +114,14 @@ class Velkor:
             self.proc.wait()
 
 
-def close_by_click(state):
-    """Clicks the close box in the top-right corner of the window's header."""
-    click(state["x"] + state["w"] - 24, state["y"] + 24)
+CLOSE_BUTTON = 1001
+
+
+def close_by_click(state=None):
+    """Clicks the main window's close button (found by its control identifier)."""
+    button = probe("child", TITLE, str(CLOSE_BUTTON))
+    assert button.get("visible") == 1, button
+    click(button["x"] + button["w"] // 2, button["y"] + button["h"] // 2)
 
 
 def run_until_closed(folder, title=TITLE, shot=None):
@@ -134,9 +139,20 @@ def run_until_closed(folder, title=TITLE, shot=None):
 
 
 def probe(*args):
-    out = subprocess.run([WINE, PROBE, *args], env=wine_env(), capture_output=True, text=True, timeout=60)
+    # A probe that starts while Wine is still bringing Velkor up now and then stalls for good; a
+    # fresh one, started after it is killed, answers at once.
+    for attempt in range(4):
+        try:
+            out = subprocess.run([WINE, PROBE, *args], env=wine_env(), capture_output=True, text=True, timeout=15)
+            break
+        except subprocess.TimeoutExpired:
+            if attempt == 3:
+                raise
     state = {}
-    for part in out.stdout.split():
+    line, _, text = out.stdout.partition(" text=")
+    if _:
+        state["text"] = text.rstrip("\r\n")
+    for part in line.split():
         if "=" in part:
             k, v = part.split("=", 1)
             state[k] = int(v)

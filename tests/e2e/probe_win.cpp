@@ -2,23 +2,53 @@
 //   probe state <title>      prints "found=1 visible=1 iconic=0 foreground=1 x=.. y=.. w=.. h=.."
 //   probe minimize <title>   minimises the window
 //   probe post <title> <msg> <wParam> <lParam>   posts a message (numbers in decimal or 0x hex)
+//   probe child <title> <id> prints the child control's state (screen rectangle) and its text
+//   probe at <title> <x> <y> prints "inside=1" when the screen point belongs to the window or a
+//                            child of it (the window's shape counts)
+//   probe metrics            prints the full-screen work area the main window is centred in
+//   probe menu               prints the state of an open pop-up menu
+//   probe sleep <ms>         waits (a stand-in for a game the game watch looks for)
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 
+namespace {
+
+void PrintState(HWND hwnd) {
+  RECT r = {};
+  if (hwnd) GetWindowRect(hwnd, &r);
+  std::printf("found=%d visible=%d iconic=%d foreground=%d x=%ld y=%ld w=%ld h=%ld", hwnd != nullptr,
+              hwnd && IsWindowVisible(hwnd), hwnd && IsIconic(hwnd), hwnd && GetForegroundWindow() == hwnd, r.left,
+              r.top, r.right - r.left, r.bottom - r.top);
+}
+
+UINT_PTR Number(const wchar_t* s) { return static_cast<UINT_PTR>(wcstoull(s, nullptr, 0)); }
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 2 && wcscmp(argv[1], L"metrics") == 0) {
+    std::printf("cx=%d cy=%d\n", GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+    return 0;
+  }
+  if (argc >= 2 && wcscmp(argv[1], L"menu") == 0) {
+    PrintState(FindWindowW(L"#32768", nullptr));
+    std::printf("\n");
+    return 0;
+  }
+  if (argc >= 3 && wcscmp(argv[1], L"sleep") == 0) {
+    Sleep(static_cast<DWORD>(Number(argv[2])));
+    return 0;
+  }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: probe state|minimize|post <title> [msg wParam lParam]\n");
+    std::fprintf(stderr, "usage: probe state|minimize|post|child|at <title> ...\n");
     return 2;
   }
   HWND hwnd = FindWindowW(nullptr, argv[2]);
   if (wcscmp(argv[1], L"state") == 0) {
-    RECT r = {};
-    if (hwnd) GetWindowRect(hwnd, &r);
-    std::printf("found=%d visible=%d iconic=%d foreground=%d x=%ld y=%ld w=%ld h=%ld\n", hwnd != nullptr,
-                hwnd && IsWindowVisible(hwnd), hwnd && IsIconic(hwnd), hwnd && GetForegroundWindow() == hwnd,
-                r.left, r.top, r.right - r.left, r.bottom - r.top);
+    PrintState(hwnd);
+    std::printf("\n");
     return hwnd ? 0 : 1;
   }
   if (!hwnd) return 1;
@@ -27,8 +57,23 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (wcscmp(argv[1], L"post") == 0 && argc == 6) {
-    auto num = [](const wchar_t* s) { return static_cast<UINT_PTR>(wcstoull(s, nullptr, 0)); };
-    return PostMessageW(hwnd, static_cast<UINT>(num(argv[3])), num(argv[4]), static_cast<LPARAM>(num(argv[5]))) ? 0 : 1;
+    return PostMessageW(hwnd, static_cast<UINT>(Number(argv[3])), Number(argv[4]), static_cast<LPARAM>(Number(argv[5])))
+               ? 0
+               : 1;
+  }
+  if (wcscmp(argv[1], L"child") == 0 && argc == 4) {
+    HWND child = GetDlgItem(hwnd, static_cast<int>(Number(argv[3])));
+    PrintState(child);
+    wchar_t text[256] = {};
+    if (child) InternalGetWindowText(child, text, 256);
+    std::printf(" text=%ls\n", text);
+    return child ? 0 : 1;
+  }
+  if (wcscmp(argv[1], L"at") == 0 && argc == 5) {
+    POINT p{static_cast<LONG>(wcstol(argv[3], nullptr, 0)), static_cast<LONG>(wcstol(argv[4], nullptr, 0))};
+    HWND under = WindowFromPoint(p);
+    std::printf("inside=%d\n", under && (under == hwnd || IsChild(hwnd, under)));
+    return 0;
   }
   return 2;
 }

@@ -15,6 +15,12 @@ def write_skin(folder, text, size=520):
     folder.file("skins/mak.skn").write_bytes(bytes(data))
 
 
+def closing_ends(folder):
+    """Without a tray icon the close button ends the program."""
+    folder.set_option("TrayIcon", "2")
+    return folder
+
+
 def tc_version(folder):
     m = re.search(r"<tc_version>(.*?)</tc_version>", folder.file("text.xml").read_text(encoding="utf-8"))
     return m.group(1) if m else ""
@@ -22,7 +28,7 @@ def tc_version(folder):
 
 def test_log_of_a_whole_run():
     h.fresh_user_files()
-    folder = h.ProgramFolder("log-run")
+    folder = closing_ends(h.ProgramFolder("log-run"))
     folder.set_option("Debug", "2")
     assert h.run_until_closed(folder, shot="startup-main-window") == 0
     entries = h.log_entries()
@@ -38,7 +44,7 @@ def test_log_of_a_whole_run():
 
 def test_no_log_when_debug_is_off():
     h.fresh_user_files()
-    folder = h.ProgramFolder("log-off")
+    folder = closing_ends(h.ProgramFolder("log-off"))
     folder.set_option("Debug", "0")
     h.run_until_closed(folder)
     assert not (h.desktop() / "Log.txt").exists()
@@ -46,7 +52,7 @@ def test_no_log_when_debug_is_off():
 
 def test_second_copy_brings_the_first_forward():
     h.fresh_user_files()
-    first_folder = h.ProgramFolder("first")
+    first_folder = closing_ends(h.ProgramFolder("first"))
     broken_folder = h.ProgramFolder("second-broken-skin")
     write_skin(broken_folder, "Somebody Else")
     first = h.Velkor(first_folder)

@@ -139,17 +139,23 @@ TEST_F(MsgDlgTest, TextAndNumberBoxesReturnTheirFieldAndAnEmptyTextCancels) {
 }
 
 TEST_F(MsgDlgTest, ANoticeHasOnlyOkInCancelsPlaceAndIsFoundByItsText) {
+  // Titled like the main window, it must not pass for it: a second copy finds the main window
+  // by that title.
+  g_Texts.tc_title = u"Keyboard Driver";
   HWND cancel = reinterpret_cast<HWND>(1);
+  HWND lookalike = reinterpret_cast<HWND>(1);
   RECT okRect{};
   WhenShown(L"The keyboard was not found.", [&](HWND h) {
     cancel = Child(h, L"VelkorPngBtn", L"Cancel");
+    lookalike = FindWindowW(nullptr, L"Keyboard Driver");
     HWND ok = Child(h, L"VelkorPngBtn", L"OK");
     GetWindowRect(ok, &okRect);
     MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&okRect), 2);
     PostKey(h, VK_RETURN, 0x1C);
   });
-  EXPECT_TRUE(ShowNotice(nullptr, u"The keyboard was not found."));
+  EXPECT_TRUE(ShowNotice(nullptr, u"The keyboard was not found.", g_Texts.tc_title));
   EXPECT_EQ(cancel, nullptr);
+  EXPECT_EQ(lookalike, nullptr);
   EXPECT_EQ(okRect.left, 460 - 87);
   EXPECT_EQ(okRect.top, 190 - 45);
 }

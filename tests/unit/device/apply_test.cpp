@@ -372,4 +372,18 @@ TEST_F(ApplyWorkerTest, RequestsMadeDuringARunAreKept) {
   EXPECT_TRUE(findTitles.empty());  // bit 15 is cleared by RequestApply
 }
 
+TEST_F(ApplyWorkerTest, OneSenderHoldsTheDeviceAtATime) {
+  std::unique_lock<std::mutex> held(DeviceSendMutex());
+  // The game watch's send gives way at once rather than mixing its reports into another run.
+  EXPECT_EQ(TryApplySetting(nullptr, &driver, profile.get(), 0, 7), kApplyDeviceBusy);
+  request.flags = 7;
+  auto run = std::async(std::launch::async, [this] { RunApplyRequest(request); });
+  EXPECT_EQ(run.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+  EXPECT_EQ(fake.attempts, 0);
+  held.unlock();
+  run.get();
+  EXPECT_EQ(fake.Commands(), (std::vector<int>{10, 9}));
+  EXPECT_EQ(TryApplySetting(nullptr, &driver, profile.get(), 0, APPLY_MATRIX), 1);
+}
+
 }  // namespace

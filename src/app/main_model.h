@@ -1,0 +1,75 @@
+// The main window's decisions that need no window: which keys carry a mark, which colours the
+// keyboard picture shows, where the window goes, how the profile list is topped up, which linked
+// program's profile the game watch switches to and when it tries again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "profile/profile_store.h"
+#include "records/profile_record.h"
+
+// A key carries a function of its own when its entry differs from the layout's default in the
+// code word, the modifier byte or either key byte.
+bool KeyHasFunction(const KEYINFO& entry, const KEYINFO& defaultEntry);
+// One mark per layout key (1 = has a function of its own), zero beyond the layout.
+void ProfileKeyMarks(const PROFILEINFO& profile, uint32_t marks[kKeySlots]);
+// In the per-key colour mode, the colours of the current game group at each layout key's matrix
+// position; otherwise all zero.
+void ProfileKeyColors(const PROFILEINFO& profile, uint32_t colors[kKeySlots]);
+// A picked plain key equal to the key's current plain key changes nothing. The second key byte
+// counts too: dropping the second key of a combination is a change.
+bool SamePlainKey(const KEYINFO& picked, const KEYINFO& current);
+
+// A record from disk may carry any number: shown clamped, never used as an index.
+int DisplayGameGroup(uint16_t group);
+uint32_t DisplayLedMode(uint32_t mode);
+
+// A message parameter used as a key slot (any process can post to us): the slot, or -1 when it
+// is outside the layout.
+int KeySlotFromParam(uintptr_t wParam, int keyCount);
+
+// One axis of the window's place: centred on the screen, or 10 when the image is (nearly) as
+// large as the screen or the result falls off it.
+int CentredOrigin(int screenExtent, int imageExtent);
+
+// Makes the list hold three profiles to show: an empty or short list gets default profiles
+// named "<baseName><n>" for the buttons still without one; a longer list is kept as it is (the
+// first three are shown). Returns how many were added.
+int TopUpProfiles(ProfileList& list, const std::u16string& baseName);
+// The button (0..2) that shows the profile with this identifier, or -1.
+int ProfileButtonOf(const ProfileList& list, uint32_t id);
+// The profile shown on button 0..2, or nullptr.
+PROFILEINFO* ProfileOnButton(const ProfileList& list, int button);
+
+// The linked program's name in the record's first reserved field, up to its terminating zero
+// or the end of the field, whichever comes first.
+std::u16string LinkedProgramName(const PROFILEINFO& profile);
+void SetLinkedProgramName(PROFILEINFO& profile, const std::u16string& name);
+
+struct RunningProcess {
+  uint32_t pid;
+  std::u16string exeName;
+};
+
+struct LinkedChoice {
+  PROFILEINFO* profile = nullptr;  // the first linked profile in list order whose program runs
+  // Every running process that some linked profile names, by identifier, ascending: when it
+  // changes, a profile whose apply failed is worth another try.
+  std::vector<uint32_t> matchingPids;
+};
+LinkedChoice ChooseLinkedProfile(const ProfileList& list, const std::vector<RunningProcess>& processes);
+
+// Remembers a failed switch so that the game watch does not block the window with the same
+// failing apply every tick; it tries again once the matching processes change.
+class GameWatchRetry {
+ public:
+  bool ShouldTry(const LinkedChoice& choice) const;
+  void Failed(const LinkedChoice& choice);
+  void Succeeded() { failedId_ = 0; }
+
+ private:
+  uint32_t failedId_ = 0;
+  std::vector<uint32_t> failedPids_;
+};

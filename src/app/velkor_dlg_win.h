@@ -1,0 +1,120 @@
+// The program's one top-level window: the skinned, mask-shaped main window with the keyboard
+// picture, the profile buttons, the tray icon, the device-change registration and the game-watch
+// timer. It translates messages into MainPresenter calls and draws; the presenter decides.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/main_host_win.h"
+#include "app/main_presenter.h"
+#include "controls/gdi_win.h"
+#include "controls/png_btn_win.h"
+#include "controls/skin_image_win.h"
+#include "controls/window_base_win.h"
+#include "device/usb_driver.h"
+#include "dialogs/kb_color_dlg_win.h"
+
+constexpr UINT ID_TRAY_OPEN = 0x6000;
+constexpr UINT ID_TRAY_EXIT = 0x6001;
+constexpr UINT_PTR TIMER_GAME_WATCH = 0x0240;
+constexpr UINT kGameWatchPeriodMs = 1300;
+
+// Control identifiers of the main window's children (the end-to-end tests find them by these).
+enum MainControlId : UINT {
+  kIdMinimise = 1000,
+  kIdClose,
+  kIdProfile1,
+  kIdProfile2,
+  kIdProfile3,
+  kIdMacros,
+  kIdRestore,
+  kIdOk,
+  kIdCancel,
+  kIdApply,
+  kIdKeyboard = 1100,
+};
+
+class CVelkorDlg : public ui::WindowBase, private MainView {
+ public:
+  CVelkorDlg();
+  ~CVelkorDlg() override;
+
+  // Creates the window, runs it until it is closed, and tears it down.
+  void Run();
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateMessage(MSG& msg) override;
+
+ private:
+  static constexpr int kButtons = kIdApply - kIdMinimise + 1;
+
+  // Building the window.
+  bool OnInitDialog();
+  void AddAboutItem();
+  void LoadWindowIcon();
+  bool BuildSkin();
+  void ApplyShape();
+  void PlaceWindow();
+  void CreateButtons();
+  void CreateKeyboardView();
+  void RegisterForDevices();
+  void TearDown();
+
+  // Messages.
+  LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+  void OnPaint();
+  void DrawTexts(HDC dc);
+  void OnCommand(WPARAM wParam, LPARAM lParam);
+  void OnTrayNotify(LPARAM lParam);
+  void OnTimer(WPARAM id);
+  LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
+  void OnWindowPosChanging(WINDOWPOS* pos);
+  void ShowTrayMenu();
+  void RemoveTrayIcon();
+
+  // MainView.
+  void ShowNotice(const std::u16string& text) override;
+  bool Confirm(const std::u16string& text) override;
+  void RunApplyProgress(const std::function<void()>& started) override;
+  void RunMacroEditor() override;
+  void EditKey(int slot) override;
+  bool OtherLoopRunning() const override;
+  void AddTrayIcon() override;
+  void ShowBalloon(const std::u16string& text) override;
+  bool ShownFlag() const override { return m_shown; }
+  bool IsVisible() const override;
+  void ShowWindow() override;
+  void BringForward() override;
+  void HideWindow() override;
+  void PostClose() override;
+  void ShowPressedProfile(int button) override;
+  void ShowKeys(const uint32_t* marks, const uint32_t* colors) override;
+  void MarkKey(int slot, bool marked) override;
+  void ShowLighting(PROFILEINFO* profile) override;
+
+  CUSBDriver m_driver;
+  MainHostWin m_host;
+  MainPresenter m_presenter;
+
+  ui::SkinImage m_background;
+  HICON m_icon = nullptr;
+  bool m_ownIcon = false;
+  ui::Font m_font;
+  ui::OffscreenBuffer m_buffer;
+  CPngBtn m_buttons[kButtons];
+  CKBColorDlg m_keyboard;
+  // The lighting panel's place (left 19, top 244, 242 x 252): until the panel exists the
+  // background shows there.
+  NOTIFYICONDATAW m_tray{};
+  bool m_trayShown = false;
+  // Whether the window may become visible: clear at start with TrayIcon 1 until it is opened.
+  bool m_shown = true;
+  HDEVNOTIFY m_deviceNotify = nullptr;
+  bool m_skinLoaded = false;
+  std::wstring m_version;
+  std::wstring m_hint;
+};

@@ -1,0 +1,12 @@
+// A window's shape from a mask picture: every pixel that is not pure white belongs to the
+// window. The runs are what the system's region is built from.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "records/profile_record.h"
+
+// One-pixel-high runs of pixels whose red, green and blue are not all 255, row by row, left to
+// right. `pixels` are 0xAARRGGBB, `width` per row, rows top-down; alpha plays no part.
+std::vector<RECT32> MaskRuns(const uint32_t* pixels, int width, int height);

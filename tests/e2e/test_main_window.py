@@ -1,0 +1,136 @@
+"""The main window under Wine: its shape and place, the keys it ignores, dragging, the profile
+buttons, Apply, OK, Cancel and Restore against the simulated keyboard and the profile store."""
+import sys
+import time
+from pathlib import Path
+
+import harness as h
+import main_window as mw
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from skin.pixels import read_png  # noqa: E402
+
+
+def test_shape_place_inert_keys_and_dragging():
+    h.fresh_user_files()
+    folder = h.ProgramFolder("main-shape")
+    app = mw.start(folder)
+    try:
+        state = h.window_state()
+        metrics = h.probe("metrics")
+        mask = read_png(folder.file("skins/main_mask.png").read_bytes())
+        assert (state["w"], state["h"]) == (mask.width, mask.height)
+        assert state["x"] == (metrics["cx"] - mask.width) // 2
+        assert state["y"] == (metrics["cy"] - mask.height) // 2
+
+        # A pure-white pixel of the mask is not the window's; its neighbours inside are.
+        white = next((x, y) for y in range(mask.height) for x in range(mask.width)
+                     if mask.pixel(x, y)[:3] == (255, 255, 255))
+        inside = (mask.width // 2, 20)
+        assert mask.pixel(*inside)[:3] != (255, 255, 255)
+        at = lambda p: h.probe("at", h.TITLE, str(state["x"] + p[0]), str(state["y"] + p[1]))["inside"]
+        assert at(white) == 0, white
+        assert at(inside) == 1
+
+        # Enter, Esc, Space and F1 neither close the window nor press a button.
+        h.click(state["x"] + 600, state["y"] + 600)
+        for key in ("Return", "Escape", "space", "F1"):
+            h.xdotool("key", key)
+        time.sleep(1.5)
+        assert h.window_state()["visible"] == 1
+        assert h.window_state(mw.TEXTS["tc_msg15"]).get("found") == 0
+        assert not (mw.appdata() / "pro.dct").exists()  # Enter did not press OK or Apply
+
+        # The background drags the window.
+        x, y = state["x"] + 600, state["y"] + 600
+        h.xdotool("mousemove", str(x), str(y), "mousedown", "1")
+        h.xdotool("mousemove", str(x + 40), str(y + 25))
+        h.xdotool("mousemove", str(x + 60), str(y + 30))
+        h.xdotool("mouseup", "1")
+        moved = h.wait_until(lambda: (lambda s: s if s["x"] != state["x"] else None)(h.window_state()), 10,
+                             "the window to move")
+        assert (moved["x"] - state["x"], moved["y"] - state["y"]) == (60, 30), moved
+        assert mw.close(app) == 0
+    finally:
+        app.kill()
+
+
+def test_profiles_apply_ok_cancel_and_restore():
+    h.fresh_user_files()
+    folder = h.ProgramFolder("main-apply")
+    folder.set_option("TrayIcon", "3")
+    app = mw.start(folder)
+    try:
+        assert mw.child(mw.PROFILE2)["text"] == "Profile 2"
+        # An empty store gives three default profiles; Apply writes the first into the keyboard.
+        mw.click_child(mw.APPLY)
+        h.wait_until(lambda: (mw.appdata() / "curid.dct").exists(), 30, "curid.dct")
+        store = mw.read_store()
+        assert [name for _, name, _ in store] == ["Profile 1", "Profile 2", "Profile 3"], store
+        assert mw.current_id() == store[0][0]
+        assert mw.sent_commands(folder) == [10, 9], mw.wire_log(folder)
+        h.screenshot("main-window-after-apply")
+
+        # Profile 3, then OK: sent, saved, hidden.
+        mw.click_child(mw.PROFILE3)
+        mw.click_child(mw.OK)
+        mw.wait_visible(False, 30)
+        assert mw.current_id() == store[2][0]
+        assert mw.sent_commands(folder) == [10, 9, 10, 9]
+
+        # Back from the tray: the stored current profile is shown again.
+        mw.post(mw.WM_TRAY_NOTIFY, 0, mw.TRAY_OPEN)
+        mw.wait_visible(True)
+        mw.click_child(mw.PROFILE2)
+        time.sleep(0.5)
+        h.screenshot("main-window-profile-2")
+
+        # Restore asks first; Cancel on the question changes nothing.
+        mw.click_child(mw.RESTORE)
+        mw.answer_box(mw.TEXTS["tc_msg5"], mw.BOX_CANCEL)
+        mw.click_child(mw.RESTORE)
+        mw.answer_box(mw.TEXTS["tc_msg5"], mw.BOX_OK)
+
+        # Cancel hides without saving: the switch to profile 2 is lost on reopening.
+        mw.click_child(mw.CANCEL)
+        mw.wait_visible(False)
+        assert mw.current_id() == store[2][0]
+        mw.post(mw.WM_TRAY_NOTIFY, 0, mw.TRAY_OPEN)
+        mw.wait_visible(True)
+        mw.click_child(mw.APPLY)
+        h.wait_until(lambda: len(mw.sent_commands(folder)) == 6, 30, "the third apply")
+        assert mw.current_id() == store[2][0]
+        assert mw.read_store() == store
+
+        # The Macros button says the editor is not there yet.
+        mw.click_child(mw.MACROS)
+        mw.answer_box("The macro editor is not available in this version yet.")
+        assert mw.close(app) == 0
+    finally:
+        app.kill()
+
+
+def test_key_clicks_from_anywhere_are_checked():
+    h.fresh_user_files()
+    folder = h.ProgramFolder("main-keys")
+    app = mw.start(folder)
+    try:
+        # Slots past the layout, as any process could post them, are ignored.
+        for slot in (104, 143, 144, 0xFFFFFFFF):
+            mw.post(mw.WM_KEY_CLICKED, slot, 0)
+        state = h.window_state()
+        kb = mw.child(mw.KEYBOARD)
+        # A click on a key outlines it; the pointer over another shows the hover outline.
+        h.click(kb["x"] + 160, kb["y"] + 85)
+        h.xdotool("mousemove", str(kb["x"] + 230), str(kb["y"] + 115))
+        time.sleep(1)
+        h.screenshot("main-window-keys")
+        assert h.window_state() == state
+        assert mw.close(app) == 0
+    finally:
+        app.kill()
+
+
+if __name__ == "__main__":
+    sys.exit(h.run_tests([test_shape_place_inert_keys_and_dragging, test_profiles_apply_ok_cancel_and_restore,
+                          test_key_clicks_from_anywhere_are_checked]))
