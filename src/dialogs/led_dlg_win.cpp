@@ -18,8 +18,12 @@ enum : UINT {
   kIdGroup,
 };
 
+// The control's own visibility, not IsWindowVisible's: that is false for every control while the
+// main window is hidden, and a control shown by mistake would stay so.
 void ShowIf(HWND window, bool shown) {
-  if (window && (IsWindowVisible(window) != FALSE) != shown) ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+  if (!window) return;
+  const bool visible = (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (visible != shown) ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
 }
 
 RECT ToRect(const RECT32& r) { return RECT{r.left, r.top, r.right, r.bottom}; }

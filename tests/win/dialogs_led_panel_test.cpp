@@ -202,6 +202,21 @@ TEST_F(LedPanelWindow, ArrowsStoreTheDirectionAndModesShowTheirControls) {
   EXPECT_NE(ChildAt(15 + 8, 235 + 8), nullptr);  // random colour box
 }
 
+TEST_F(LedPanelWindow, ControlsFollowTheModeWhileTheMainWindowIsHidden) {
+  profile->nCurLedMode = 5;
+  panel.Load(profile.get());
+  HWND speed = ChildAt(100, 146), left = ChildAt(kLeftArrowX + 5, kArrowY + 5);
+  ASSERT_NE(speed, nullptr);
+  ASSERT_NE(left, nullptr);
+  ShowWindow(host.hwnd(), SW_HIDE);
+  profile->nCurLedMode = 2;
+  panel.Load(profile.get());
+  ShowWindow(host.hwnd(), SW_SHOW);
+  EXPECT_FALSE(IsWindowVisible(speed));
+  EXPECT_FALSE(IsWindowVisible(left));
+  EXPECT_NE(ChildAt(kSwatchX + 5, kSwatchY + 5), nullptr);
+}
+
 TEST_F(LedPanelWindow, ASwatchClickStoresTheColourAndSwitchesRandomOff) {
   profile->nCurLedMode = 9;
   profile->LedParam[9].bRandomColor = 1;
