@@ -5,6 +5,7 @@ Apply."""
 import re
 import sys
 import time
+from contextlib import contextmanager
 
 import harness as h
 import main_window as mw
@@ -32,14 +33,20 @@ def wire_reports(folder):
     return out
 
 
-def start(name, apply_now):
+@contextmanager
+def running(name, apply_now):
+    """Velkor with its own program folder and ApplyNow as given; yields the folder and the main
+    window's place. The default profile's mode 2 shows brightness 4."""
     h.fresh_user_files()
     folder = h.ProgramFolder(name)
     folder.set_option("ApplyNow", str(apply_now))
     folder.set_option("Debug", "2")
     app = mw.start(folder)
-    # The default profile's mode 2 shows brightness 4.
-    return folder, app, h.window_state()
+    try:
+        yield folder, h.window_state()
+    finally:
+        mw.close(app)
+        app.kill()
 
 
 def drag_brightness(state, value_from, value_to, release=True):
@@ -82,8 +89,7 @@ def logged_request(flags):
 
 
 def test_a_set_slider_is_sent_at_once_and_a_drag_sends_nothing():
-    folder, app, state = start("led-apply-now", 1)
-    try:
+    with running("led-apply-now", 1) as (folder, state):
         drag_brightness(state, 4, 2, release=False)
         time.sleep(1.0)  # a drag in progress: nothing may go out meanwhile
         assert wire_reports(folder) == [], "a drag sent a report before the release"
@@ -93,14 +99,10 @@ def test_a_set_slider_is_sent_at_once_and_a_drag_sends_nothing():
         assert len(reports) == 1, reports
         assert reports[0][1] == 2 and reports[0][4] == 2, reports[0].hex()  # mode 2, brightness 2
         logged_request(0x2)
-    finally:
-        mw.close(app)
-        app.kill()
 
 
 def test_a_chosen_mode_is_sent_at_once():
-    folder, app, state = start("led-mode-now", 1)
-    try:
+    with running("led-mode-now", 1) as (folder, state):
         h.click(state["x"] + PANEL_LEFT + MODE_COMBO[0], state["y"] + PANEL_TOP + MODE_COMBO[1])
         row = (state["x"] + PANEL_LEFT + 90 + 40, state["y"] + PANEL_TOP + MODE_MENU_TOP + 5 * 20 + 10)
         h.wait_until(lambda: h.probe("at", h.TITLE, str(row[0]), str(row[1])).get("inside") == 0, 10,
@@ -112,23 +114,16 @@ def test_a_chosen_mode_is_sent_at_once():
         assert reports[0][1] == 5, reports[0].hex()
         logged_request(0x6)
         h.screenshot("lighting-mode-5")
-    finally:
-        mw.close(app)
-        app.kill()
 
 
 def test_without_apply_now_nothing_goes_out_until_apply():
-    folder, app, state = start("led-apply-later", 0)
-    try:
+    with running("led-apply-later", 0) as (folder, state):
         drag_brightness(state, 4, 5)
         time.sleep(1.5)  # long enough for a request to have reached the wire
         assert wire_reports(folder) == []
         mw.click_child(mw.APPLY)
         reports = h.wait_until(lambda: lighting_reports(folder), 30, "the lighting report after Apply")
         assert reports[0][4] == 5, reports[0].hex()
-    finally:
-        mw.close(app)
-        app.kill()
 
 
 if __name__ == "__main__":
