@@ -157,6 +157,7 @@ bool CVelkorDlg::BuildSkin() {
   m_hint = Wide(g_Texts.tc_msg23);
   CreateButtons();
   CreateKeyboardView();
+  CreateLightingPanel();
   return true;
 }
 
@@ -219,6 +220,11 @@ void CVelkorDlg::CreateKeyboardView() {
   if (shaped >= 0) m_keyboard.SetShape(shaped, g_UnRectKey.pt, g_UnRectKey.nPoints);
 }
 
+void CVelkorDlg::CreateLightingPanel() {
+  if (!m_lighting.Create(hwnd(), RECT{19, 244, 19 + 242, 244 + 252}, m_background)) return;
+  m_lighting.SetKeyboardView(&m_keyboardLink);
+}
+
 void CVelkorDlg::RegisterForDevices() {
   DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
   filter.dbcc_size = sizeof filter;
@@ -230,6 +236,7 @@ void CVelkorDlg::RegisterForDevices() {
 void CVelkorDlg::TearDown() {
   if (hwnd()) KillTimer(hwnd(), TIMER_GAME_WATCH);
   StopApplyWorker();
+  m_lighting.Load(nullptr);
   {
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
     ClearProfileList();
@@ -239,6 +246,7 @@ void CVelkorDlg::TearDown() {
   if (g_Settings.Pop) UnbindDeviceLibrary();
   if (m_deviceNotify) UnregisterDeviceNotification(m_deviceNotify);
   m_deviceNotify = nullptr;
+  m_lighting.Destroy();
   m_keyboard.Destroy();
   for (CPngBtn& b : m_buttons) b.Destroy();
   Destroy();
@@ -476,6 +484,4 @@ void CVelkorDlg::ShowKeys(const uint32_t* marks, const uint32_t* colors) {
 
 void CVelkorDlg::MarkKey(int slot, bool marked) { m_keyboard.MarkKey(slot, marked ? 1 : 0); }
 
-void CVelkorDlg::ShowLighting(PROFILEINFO*) {
-  // The lighting panel takes the profile's lighting mode and settings from here.
-}
+void CVelkorDlg::ShowLighting(PROFILEINFO* profile) { m_lighting.Load(profile); }

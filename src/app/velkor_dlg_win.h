@@ -14,6 +14,8 @@
 #include "controls/png_btn_win.h"
 #include "controls/skin_image_win.h"
 #include "controls/window_base_win.h"
+#include "dialogs/kb_color_link_win.h"
+#include "dialogs/led_dlg_win.h"
 #include "device/usb_driver.h"
 #include "dialogs/kb_color_dlg_win.h"
 
@@ -61,6 +63,7 @@ class CVelkorDlg : public ui::WindowBase, private MainView {
   void PlaceWindow();
   void CreateButtons();
   void CreateKeyboardView();
+  void CreateLightingPanel();
   void RegisterForDevices();
   void TearDown();
 
@@ -107,6 +110,8 @@ class CVelkorDlg : public ui::WindowBase, private MainView {
   ui::OffscreenBuffer m_buffer;
   CPngBtn m_buttons[kButtons];
   CKBColorDlg m_keyboard;
+  KeyboardViewLink m_keyboardLink{m_keyboard};
+  CLedDlg m_lighting;
   // The lighting panel's place (left 19, top 244, 242 x 252): until the panel exists the
   // background shows there.
   NOTIFYICONDATAW m_tray{};
