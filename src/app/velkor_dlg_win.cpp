@@ -386,37 +386,29 @@ void CVelkorDlg::RunMacroEditor() { RunMacroDlg(hwnd()); }
 
 namespace {
 
-// What the key edit needs of the main window: the picker over it, its keyboard view, and the
-// colours of the current game group.
+// What the key edit needs of the main window: the picker over it, its keyboard view and the
+// lighting panel, whose Commit takes the view's colours into the current game group.
 class MainWindowKeyEdit : public KeyEditHost {
  public:
-  MainWindowKeyEdit(HWND window, CKBColorDlg& keyboard) : m_window(window), m_keyboard(keyboard) {}
+  MainWindowKeyEdit(HWND window, CKBColorDlg& keyboard, CLedDlg& lighting)
+      : m_window(window), m_keyboard(keyboard), m_lighting(lighting) {}
   KeyPickOutcome RunPicker(const KeyPickRequest& request) override { return RunKeyFunPickDlg(m_window, request); }
   int SelectedKey() const override { return m_keyboard.ClickedKey(); }
   void SetKeyColour(int slot, uint32_t colour) override { m_keyboard.SetKeyColor(slot, colour); }
-  void CommitLighting() override {
-    // The view's colours into the current game group, by each key's matrix position.
-    std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
-    if (!g_pCurProfile) return;
-    const int group = DisplayGameGroup(g_pCurProfile->nCurGameGroup);
-    const uint32_t* colours = m_keyboard.KeyColors();
-    for (int slot = 0; slot < m_keyboard.KeyCount() && slot < g_KeyCount; ++slot) {
-      const int matrix = DefaultKeyTable[slot].nMatrix;
-      if (matrix >= 0 && matrix < kKeySlots) g_pCurProfile->dwKeyColor[group][matrix] = colours[slot];
-    }
-  }
+  void CommitLighting() override { m_lighting.Commit(); }
   void SetKeyMark(int slot, bool hasFunction) override { m_keyboard.MarkKey(slot, hasFunction ? 1 : 0); }
   void RedrawKeys() override { InvalidateRect(m_keyboard.hwnd(), nullptr, FALSE); }
 
  private:
   HWND m_window;
   CKBColorDlg& m_keyboard;
+  CLedDlg& m_lighting;
 };
 
 }  // namespace
 
 void CVelkorDlg::EditKey(int slot) {
-  MainWindowKeyEdit host(hwnd(), m_keyboard);
+  MainWindowKeyEdit host(hwnd(), m_keyboard, m_lighting);
   EditKeyFromPicker(g_pCurProfile, slot, g_AppDataFolder, host);
 }
 
