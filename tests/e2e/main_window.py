@@ -18,6 +18,8 @@ TEXTS = {
     "tc_msg5": "Restore the default settings of this profile?",
     "tc_msg11": "More than one keyboard is connected. Please connect only one keyboard.",
     "tc_msg15": "No keyboard found. Please check the USB connection.",
+    "tc_msg34": "Key Function: ",
+    "tc_page2": "Macros",
 }
 
 
