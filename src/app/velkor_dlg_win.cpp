@@ -44,14 +44,14 @@ void CopyField(wchar_t (&field)[N], const std::u16string& text) {
   field[n] = 0;
 }
 
-struct ButtonSpec {
+struct ButtonLook {
   const char16_t* normal;
   const char16_t* hover;
   const char16_t* down;
   RECT rect;
 };
 
-const ButtonSpec kButtonSpecs[] = {
+const ButtonLook kButtonLooks[] = {
     {u"min_nr.png", u"min_ov.png", u"min_ov.png", {912, 29, 928, 44}},
     {u"exit_nr.png", u"exit_ov.png", u"exit_ov.png", {933, 29, 949, 44}},
     {u"button_nr.png", u"button_nr.png", u"button_dn.png", {33, 49, 256, 74}},
@@ -63,7 +63,7 @@ const ButtonSpec kButtonSpecs[] = {
     {u"btn_nr.png", u"btn_ov.png", u"btn_nr.png", {820, 581, 877, 611}},
     {u"btn_nr.png", u"btn_ov.png", u"btn_nr.png", {884, 581, 941, 611}},
 };
-static_assert(sizeof(kButtonSpecs) / sizeof(kButtonSpecs[0]) == kIdApply - kIdMinimise + 1, "one spec a button");
+static_assert(sizeof(kButtonLooks) / sizeof(kButtonLooks[0]) == kIdApply - kIdMinimise + 1, "one look a button");
 
 std::u16string ButtonCaption(UINT id) {
   switch (id) {
@@ -196,10 +196,10 @@ void CVelkorDlg::PlaceWindow() {
 
 void CVelkorDlg::CreateButtons() {
   for (int i = 0; i < kButtons; ++i) {
-    const ButtonSpec& spec = kButtonSpecs[i];
+    const ButtonLook& look = kButtonLooks[i];
     const UINT id = kIdMinimise + static_cast<UINT>(i);
-    m_buttons[i].CreatePngBtn(hwnd(), &m_background, spec.normal, spec.hover, spec.down, &spec.rect, false,
-                              ButtonCaption(id), g_Settings.BtnTips != 0, spec.rect.left, spec.rect.top, id);
+    m_buttons[i].CreatePngBtn(hwnd(), &m_background, look.normal, look.hover, look.down, &look.rect, false,
+                              ButtonCaption(id), g_Settings.BtnTips != 0, look.rect.left, look.rect.top, id);
   }
 }
 
