@@ -133,6 +133,19 @@ void PrintClient(HWND hwnd, HDC dc, Draw draw) {
   draw(dc, client);
 }
 
+// The three paint messages of a window drawn whole by `draw`: WM_PAINT through the off-screen
+// buffer, WM_PRINTCLIENT into the given context, WM_ERASEBKGND refused (the paint covers it all,
+// and an erase first would flicker). True, with the message's result, when `msg` was one of them.
+template <class Draw>
+bool HandlePaintMessage(HWND hwnd, OffscreenBuffer& buffer, UINT msg, WPARAM wParam, LRESULT& result, Draw draw) {
+  switch (msg) {
+    case WM_PAINT: PaintBuffered(hwnd, buffer, draw); result = 0; return true;
+    case WM_PRINTCLIENT: PrintClient(hwnd, reinterpret_cast<HDC>(wParam), draw); result = 0; return true;
+    case WM_ERASEBKGND: result = 1; return true;
+    default: return false;
+  }
+}
+
 // Hover state of a window: the first move asks the system for a leave notification.
 class MouseLeaveTracker {
  public:

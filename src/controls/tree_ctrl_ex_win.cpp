@@ -253,14 +253,11 @@ bool CTreeCtrlEx::PreTranslateMessage(MSG& msg) {
 
 LRESULT CTreeCtrlEx::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  LRESULT painted = 0;
+  if (ui::HandlePaintMessage(hwnd(), m_buffer, msg, wParam, painted,
+                             [this](HDC dc, const RECT& client) { Draw(dc, client); }))
+    return painted;
   switch (msg) {
-    case WM_PAINT:
-      ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-      return 0;
-    case WM_PRINTCLIENT:
-      ui::PrintClient(hwnd(), reinterpret_cast<HDC>(wParam), [this](HDC dc, const RECT& client) { Draw(dc, client); });
-      return 0;
-    case WM_ERASEBKGND: return 1;
     case WM_SIZE:
       m_model.SetClientSize(LOWORD(lParam), HIWORD(lParam));
       return 0;

@@ -179,14 +179,11 @@ bool CKeyFunPickDlg::PreTranslateMessage(MSG& msg) {
 }
 
 LRESULT CKeyFunPickDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT painted = 0;
+  if (ui::HandlePaintMessage(hwnd(), m_buffer, msg, wParam, painted,
+                             [this](HDC dc, const RECT& client) { Draw(dc, client); }))
+    return painted;
   switch (msg) {
-    case WM_PAINT:
-      ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-      return 0;
-    case WM_PRINTCLIENT:
-      ui::PrintClient(hwnd(), reinterpret_cast<HDC>(wParam), [this](HDC dc, const RECT& client) { Draw(dc, client); });
-      return 0;
-    case WM_ERASEBKGND: return 1;
     case WM_COMMAND: OnCommand(reinterpret_cast<HWND>(lParam)); return 0;
     case WM_SWATCH_CLICKED: m_picker.OnSwatchClicked(static_cast<int64_t>(lParam)); return 0;
     case WM_LBUTTONDOWN: OnLeftDown(lParam); return 0;

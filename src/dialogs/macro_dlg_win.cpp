@@ -354,14 +354,11 @@ bool CMacroDlg::PreTranslateMessage(MSG& msg) {
 }
 
 LRESULT CMacroDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT painted = 0;
+  if (ui::HandlePaintMessage(hwnd(), m_buffer, msg, wParam, painted,
+                             [this](HDC dc, const RECT& client) { Draw(dc, client); }))
+    return painted;
   switch (msg) {
-    case WM_PAINT:
-      ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-      return 0;
-    case WM_PRINTCLIENT:
-      ui::PrintClient(hwnd(), reinterpret_cast<HDC>(wParam), [this](HDC dc, const RECT& client) { Draw(dc, client); });
-      return 0;
-    case WM_ERASEBKGND: return 1;
     case WM_CTLCOLOREDIT:
       if (reinterpret_cast<HWND>(lParam) == m_loopField) return OnFieldColour(reinterpret_cast<HDC>(wParam));
       return Default(msg, wParam, lParam);

@@ -27,28 +27,10 @@ namespace {
 
 const wchar_t kPickerClass[] = L"VelkorKeyFunPick";
 
-HWND WaitForPicker() {
-  for (int i = 0; i < 250; ++i) {
-    HWND h = FindWindowW(kPickerClass, nullptr);
-    if (h && IsWindowVisible(h)) return h;
-    Sleep(20);
-  }
-  return nullptr;
-}
+HWND WaitForPicker() { return skintest::WaitForVisibleWindow(kPickerClass); }
+using skintest::WaitFor;
 
-// Waits until `done` holds, checking every 20 ms for up to five seconds.
-bool WaitFor(const std::function<bool()>& done) {
-  for (int i = 0; i < 250; ++i) {
-    if (done()) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-HWND Button(HWND picker, const std::u16string& caption) {
-  const std::wstring text(caption.begin(), caption.end());
-  return FindWindowExW(picker, nullptr, L"VelkorPngBtn", text.c_str());
-}
+HWND Button(HWND picker, const std::u16string& caption) { return skintest::ButtonByCaption(picker, caption); }
 
 // A click on one of the picker's buttons as the button reports it.
 void Click(HWND picker, HWND button) {

@@ -26,27 +26,10 @@
 
 namespace {
 
-HWND WaitForWindow(const wchar_t* className) {
-  for (int i = 0; i < 250; ++i) {
-    HWND h = FindWindowW(className, nullptr);
-    if (h && IsWindowVisible(h)) return h;
-    Sleep(20);
-  }
-  return nullptr;
-}
+HWND WaitForWindow(const wchar_t* className) { return skintest::WaitForVisibleWindow(className); }
+using skintest::WaitFor;
 
-bool WaitFor(const std::function<bool()>& done) {
-  for (int i = 0; i < 250; ++i) {
-    if (done()) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-HWND Button(HWND dialog, const std::u16string& caption) {
-  const std::wstring text(caption.begin(), caption.end());
-  return FindWindowExW(dialog, nullptr, L"VelkorPngBtn", text.c_str());
-}
+HWND Button(HWND dialog, const std::u16string& caption) { return skintest::ButtonByCaption(dialog, caption); }
 
 void PostClick(HWND dialog, HWND button) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));

@@ -83,6 +83,32 @@ class ProgramFolder {
   std::vector<std::wstring> m_files;
 };
 
+// Checks `done` every 20 ms (the window under test runs on another thread); false after five
+// seconds.
+inline bool WaitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 250; ++i) {
+    if (done()) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+// The first visible top-level window of the class, waited for up to five seconds; null if none.
+inline HWND WaitForVisibleWindow(const wchar_t* className) {
+  HWND found = nullptr;
+  WaitFor([&] {
+    found = FindWindowW(className, nullptr);
+    return found && IsWindowVisible(found);
+  });
+  return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+// A skinned button of a dialog, found by its caption (its window text).
+inline HWND ButtonByCaption(HWND dialog, const std::u16string& caption) {
+  const std::wstring text(caption.begin(), caption.end());
+  return FindWindowExW(dialog, nullptr, L"VelkorPngBtn", text.c_str());
+}
+
 // Dispatches this thread's messages until `done` holds; false when `timeoutMs` passed first.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
   const DWORD start = GetTickCount();
