@@ -41,6 +41,7 @@ class CKeyFunPickDlg : public ui::WindowBase, private KeyFunPickView {
 
   bool Build(HWND parent);
   void CreateControls();
+  void CreatePageControl(int page);
   void CreateSwatches();
   void Draw(HDC dc, const RECT& client);
   void OnCommand(HWND from);
