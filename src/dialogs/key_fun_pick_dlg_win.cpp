@@ -209,3 +209,8 @@ KeyPickOutcome RunKeyFunPickDlg(HWND parent, const KeyPickRequest& request) {
   CKeyFunPickDlg dialog;
   return dialog.DoModal(parent, request);
 }
+
+std::vector<std::u16string> KeyFunPickPictures() {
+  return {u"pickfundlg.png", u"btn2_nr.png", u"btn2_ov.png", u"btn2_dn.png", u"button_nr.png", u"btn_nr.png",
+          u"btn_ov.png",     u"combo_nr.png", u"combo_ov.png", u"open.png",   u"close.png"};
+}

@@ -2,16 +2,18 @@
 // window opens them, from the call to the moment every window of ours has painted (nothing left
 // in the thread's paint queue). Used by tools/bench_dialogs.py; prints one line per figure:
 //
-//   bench_dialogs picker <program folder> <app-data folder> <runs>
+//   bench_dialogs picker <program folder> <app-data folder> <runs> [timeline]
 //       open   EditKeyFromPicker for a key until the picker is painted
 //       page2  the macro tab's click until the filled tree is painted
+//       with `timeline` after the runs: when each window of an opening was made
 //   bench_dialogs editor <program folder> <app-data folder> <runs> [cold]
 //       load   RunMacroDlg until the editor with its filled tree is painted
 //   bench_dialogs parts <program folder> <app-data folder>
 //       what the picker's opening is made of, each piece on its own
 //
-// MacroList is loaded first as start-up loads it; with `cold` it is emptied before each load,
-// so every file is read again.
+// MacroList is loaded first as start-up loads it, and the picker's pictures are prefetched as the
+// main window does; with `cold` MacroList is emptied before each load, so every file is read
+// again.
 #include <windows.h>
 #include <commctrl.h>
 #include <objidl.h>
@@ -28,6 +30,7 @@
 #include "controls/menu_library.h"
 #include "controls/png_btn_win.h"
 #include "controls/skin_image_win.h"
+#include "controls/skin_prefetch_win.h"
 #include "controls/tree_ctrl_ex_win.h"
 #include "controls/window_base_win.h"
 #include "dialogs/key_edit.h"
@@ -60,6 +63,25 @@ std::u16string U16(const char* s) {
   return out;
 }
 
+// With "timeline": when each window of an opening was created, from the start of the opening.
+struct Timeline {
+  double start = 0;
+  std::string lines;
+};
+Timeline* g_timeline = nullptr;
+
+LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
+  if (g_timeline && (code == HCBT_CREATEWND || code == HCBT_ACTIVATE)) {
+    char name[64] = {};
+    GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+    char line[128];
+    std::snprintf(line, sizeof line, "  %7.1f ms %s %s\n", NowMs() - g_timeline->start,
+                  code == HCBT_CREATEWND ? "create" : "activate", name);
+    g_timeline->lines += line;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Calls `painted` once the window of `className` is visible and every window of the thread has
 // painted: a marker is posted after each paint and, since posted messages come before paints,
 // finding no paint pending when it arrives means the screen is up to date.
@@ -78,6 +100,14 @@ class PaintWatch {
 
  private:
   bool OnMessage(MSG& msg) {
+    if (g_timeline) {
+      char name[64] = {};
+      GetClassNameA(msg.hwnd, name, sizeof name);
+      char line[128];
+      std::snprintf(line, sizeof line, "  %7.1f ms message 0x%04x %s\n", NowMs() - g_timeline->start, msg.message,
+                    name);
+      g_timeline->lines += line;
+    }
     if (msg.message == kMarker && !msg.hwnd) {
       m_markerPosted = false;
       Check();
@@ -105,6 +135,18 @@ class PaintWatch {
   std::function<void(HWND)> m_painted;
   bool m_markerPosted = false;
 };
+
+LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (g_timeline && code == HC_ACTION && sent) {
+    char name[64] = {};
+    GetClassNameA(sent->hwnd, name, sizeof name);
+    char line[128];
+    std::snprintf(line, sizeof line, "  %7.1f ms sent 0x%04x %s\n", NowMs() - g_timeline->start, sent->message, name);
+    g_timeline->lines += line;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 class BenchHost : public KeyEditHost {
  public:
@@ -143,14 +185,23 @@ HWND MakeParent() {
   return parent;
 }
 
-void BenchPicker(HWND parent, int runs) {
+void BenchPicker(HWND parent, int runs, bool timeline) {
   PaintWatch watch;
   BenchHost host(parent);
   PROFILEINFO* profile = new PROFILEINFO();
+  Timeline record;
+  HHOOK hook = timeline ? SetWindowsHookExW(WH_CBT, OnCbt, nullptr, GetCurrentThreadId()) : nullptr;
+  HHOOK sentHook = timeline ? SetWindowsHookExW(WH_CALLWNDPROC, OnSent, nullptr, GetCurrentThreadId()) : nullptr;
   for (int run = 0; run < runs; ++run) {
-    double start = NowMs(), opened = 0, page2 = 0;
+    double start = NowMs(), opened = 0, page2 = 0, repaint = 0;
+    record = Timeline{start, {}};
+    g_timeline = timeline ? &record : nullptr;
     watch.Arm(kPickerClass, [&](HWND picker) {
       opened = NowMs() - start;
+      g_timeline = nullptr;
+      start = NowMs();
+      RedrawWindow(picker, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      repaint = NowMs() - start;
       HWND tab2 = GetDlgItem(picker, 201);
       start = NowMs();
       watch.Arm(kPickerClass, [&](HWND picker2) {
@@ -160,11 +211,14 @@ void BenchPicker(HWND parent, int runs) {
       SendMessageW(picker, WM_COMMAND, MAKEWPARAM(201, BN_CLICKED), reinterpret_cast<LPARAM>(tab2));
     });
     EditKeyFromPicker(profile, 16, g_AppDataFolder, host);
-    std::printf("picker open %.1f ms, page2 %.1f ms, MacroList %zu\n", opened, page2,
+    std::printf("picker open %.1f ms, repaint %.1f ms, page2 %.1f ms, MacroList %zu\n", opened, repaint, page2,
                 static_cast<size_t>(MacroList.GetCount()));
+    if (timeline) std::printf("%s", record.lines.c_str());
     std::fflush(stdout);
     Pump();
   }
+  if (hook) UnhookWindowsHookEx(hook);
+  if (sentHook) UnhookWindowsHookEx(sentHook);
   delete profile;
 }
 
@@ -259,8 +313,13 @@ int main(int argc, char** argv) {
   LoadMacroLibrary(g_AppDataFolder, true);
   std::printf("start-up load %.1f ms, MacroList %zu\n", NowMs() - start, static_cast<size_t>(MacroList.GetCount()));
 
+  // As the main window does once it is up; a user's first click comes half a second later at
+  // the earliest.
+  ui::SkinPrefetch prefetch;
+  prefetch.Start(KeyFunPickPictures());
   HWND parent = MakeParent();
-  if (mode == "picker") BenchPicker(parent, runs);
+  for (const double until = NowMs() + 500; NowMs() < until; Sleep(10)) Pump();
+  if (mode == "picker") BenchPicker(parent, runs, argc > 5 && std::string(argv[5]) == "timeline");
   else if (mode == "editor") BenchEditor(parent, runs, cold);
   else if (mode == "parts") BenchParts(parent);
   DestroyWindow(parent);
