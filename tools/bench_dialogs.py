@@ -3,7 +3,8 @@
 folders, under Wine, each inside its own process (build/win/bench/bench_dialogs.exe):
 
   picker open   a key's picker from EditKeyFromPicker to painted (goal: under 100 ms), the
-                first in a process apart
+                first in a process apart, and against a plain pop-up of the same size that
+                paints one picture (the floor on this machine at that moment)
   picker page2  the macro tab's click to its filled tree painted
   editor load   RunMacroDlg to the editor with its filled library tree painted, against a plain
                 Win32 read of the same files (build/win/bench/bench_raw_read.exe), the two
@@ -107,11 +108,12 @@ def main():
     if args.parts:
         print(run([dialogs, "parts", *common]).strip())
 
-    opened, first_opened, page2, first_page2 = [], [], [], []
+    opened, first_opened, page2, first_page2, bare = [], [], [], [], []
     editor, editor_cold, raw_ms = [], [], []
     for _ in range(args.rounds):
         out = run([dialogs, "picker", *common, args.runs])
         o, p = figures(r"picker open ([0-9.]+)", out), figures(r"page2 ([0-9.]+)", out)
+        bare += figures(r"bare window ([0-9.]+)", out)[1:]
         opened += o[1:]
         first_opened += o[:1]
         page2 += p[1:]
@@ -124,6 +126,8 @@ def main():
     print(f"picker open, first in a process: median {med(first_opened):.0f} ms "
           f"{fmt(first_opened)}")
     print(f"picker open, later openings: median {med(opened):.0f} ms, max {max(opened):.0f} {fmt(opened)}")
+    print(f"bare pop-up of the picker's size, created to painted: median {med(bare):.0f} ms {fmt(bare)}; "
+          f"picker / bare {med(opened) / med(bare):.2f}")
     print(f"picker page 2, first in a process: median {med(first_page2):.0f} ms {fmt(first_page2)}")
     print(f"picker page 2, later openings: median {med(page2):.0f} ms {fmt(page2)}")
     r = med(raw_ms)

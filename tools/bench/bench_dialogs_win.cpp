@@ -3,6 +3,7 @@
 // in the thread's paint queue). Used by tools/bench_dialogs.py; prints one line per figure:
 //
 //   bench_dialogs picker <program folder> <app-data folder> <runs> [timeline]
+//       bare   a plain pop-up of the picker's size painting one picture, until painted
 //       open   EditKeyFromPicker for a key until the picker is painted
 //       page2  the macro tab's click until the filled tree is painted
 //       with `timeline` after the runs: when each window of an opening was made
@@ -185,7 +186,45 @@ HWND MakeParent() {
   return parent;
 }
 
+// The floor under the picker on this machine at this moment: a plain pop-up of the picker's
+// size that paints one picture, from creation to painted.
+LRESULT CALLBACK BarePaint(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  auto* picture = reinterpret_cast<ui::SkinImage*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (picture) picture->Draw(dc, client);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+double BareWindowMs(HWND parent, ui::SkinImage& picture) {
+  static const ATOM kClass = [] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = BarePaint;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelkorBenchBare";
+    return RegisterClassW(&wc);
+  }();
+  (void)kClass;
+  const double start = NowMs();
+  HWND bare = CreateWindowExW(WS_EX_TOOLWINDOW, L"VelkorBenchBare", L"bare", WS_POPUP, 237, 160, picture.width(),
+                              picture.height(), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(bare, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
+  ShowWindow(bare, SW_SHOW);
+  UpdateWindow(bare);
+  Pump();
+  const double ms = NowMs() - start;
+  DestroyWindow(bare);
+  Pump();
+  return ms;
+}
+
 void BenchPicker(HWND parent, int runs, bool timeline) {
+  ui::SkinImage barePicture;
+  barePicture.LoadSkin(u"pickfundlg.png");
   PaintWatch watch;
   BenchHost host(parent);
   PROFILEINFO* profile = new PROFILEINFO();
@@ -193,6 +232,7 @@ void BenchPicker(HWND parent, int runs, bool timeline) {
   HHOOK hook = timeline ? SetWindowsHookExW(WH_CBT, OnCbt, nullptr, GetCurrentThreadId()) : nullptr;
   HHOOK sentHook = timeline ? SetWindowsHookExW(WH_CALLWNDPROC, OnSent, nullptr, GetCurrentThreadId()) : nullptr;
   for (int run = 0; run < runs; ++run) {
+    const double bare = BareWindowMs(parent, barePicture);
     double start = NowMs(), opened = 0, page2 = 0, repaint = 0;
     record = Timeline{start, {}};
     g_timeline = timeline ? &record : nullptr;
@@ -211,7 +251,8 @@ void BenchPicker(HWND parent, int runs, bool timeline) {
       SendMessageW(picker, WM_COMMAND, MAKEWPARAM(201, BN_CLICKED), reinterpret_cast<LPARAM>(tab2));
     });
     EditKeyFromPicker(profile, 16, g_AppDataFolder, host);
-    std::printf("picker open %.1f ms, repaint %.1f ms, page2 %.1f ms, MacroList %zu\n", opened, repaint, page2,
+    std::printf("bare window %.1f ms, picker open %.1f ms, repaint %.1f ms, page2 %.1f ms, MacroList %zu\n", bare,
+                opened, repaint, page2,
                 static_cast<size_t>(MacroList.GetCount()));
     if (timeline) std::printf("%s", record.lines.c_str());
     std::fflush(stdout);
