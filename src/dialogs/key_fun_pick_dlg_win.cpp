@@ -99,7 +99,7 @@ void CKeyFunPickDlg::CreateControls() {
 }
 
 // Each page's control is made when its page first shows: a picker opened to change one key
-// seldom visits all three, and each control decodes pictures of its own.
+// seldom visits all three, and every child window and its bitmaps add to the wait for the first.
 void CKeyFunPickDlg::CreatePageControl(int page) {
   using namespace picker_layout;
   const bool tips = false;
