@@ -13,6 +13,7 @@
 #include "controls/gdi_win.h"
 #include "controls/png_btn_win.h"
 #include "controls/skin_image_win.h"
+#include "controls/skin_prefetch_win.h"
 #include "controls/window_base_win.h"
 #include "dialogs/kb_color_link_win.h"
 #include "dialogs/led_dlg_win.h"
@@ -122,4 +123,6 @@ class CVelkorDlg : public ui::WindowBase, private MainView {
   bool m_skinLoaded = false;
   std::wstring m_version;
   std::wstring m_hint;
+  // The key function picker's pictures, decoded while the user has not clicked a key yet.
+  ui::SkinPrefetch m_prefetch;
 };

@@ -4,11 +4,56 @@
 #include <gdiplus.h>
 
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "config/folders.h"
 
 namespace ui {
+
+namespace {
+
+// The pixels only, never GDI objects: a bitmap can be selected into one context at a time and a
+// context used by one thread at a time, so every image keeps its own and copies from here.
+struct DecodedPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+class PictureCache {
+ public:
+  std::shared_ptr<const DecodedPicture> Find(const std::wstring& path) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_pictures.find(path);
+    return it == m_pictures.end() ? nullptr : it->second;
+  }
+
+  void Add(const std::wstring& path, const SkinImage& image) {
+    auto picture = std::make_shared<DecodedPicture>();
+    picture->width = image.width();
+    picture->height = image.height();
+    picture->pixels.assign(image.pixels(), image.pixels() + static_cast<size_t>(image.width()) * image.height());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pictures.emplace(path, std::move(picture));
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::map<std::wstring, std::shared_ptr<const DecodedPicture>> m_pictures;
+};
+
+// Kept for the life of the process and never destroyed, so that no image loaded or released
+// during static destruction finds it gone; the memory goes with the process.
+PictureCache& Pictures() {
+  static PictureCache* cache = new PictureCache;
+  return *cache;
+}
+
+}  // namespace
 
 std::wstring SkinPath(const std::u16string& name) {
   std::u16string path = g_ProgramFolder + u"skins\\" + name;
@@ -92,7 +137,21 @@ bool SkinImage::Load(const std::wstring& path) {
   return true;
 }
 
-bool SkinImage::LoadSkin(const std::u16string& name) { return Load(SkinPath(name)); }
+bool SkinImage::LoadShared(const std::wstring& path) {
+  if (const std::shared_ptr<const DecodedPicture> known = Pictures().Find(path))
+    return CopyPixels(known->pixels.data(), known->width, known->height);
+  if (!Load(path)) return false;
+  Pictures().Add(path, *this);
+  return true;
+}
+
+bool SkinImage::LoadSkin(const std::u16string& name) { return LoadShared(SkinPath(name)); }
+
+bool SkinImage::CopyPixels(const uint32_t* pixels, int width, int height) {
+  if (!Allocate(width, height)) return false;
+  std::memcpy(m_pixels, pixels, static_cast<size_t>(width) * height * 4);
+  return true;
+}
 
 bool SkinImage::CropFrom(const SkinImage& source, const RECT& part) {
   Reset();

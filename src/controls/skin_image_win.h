@@ -21,7 +21,11 @@ class SkinImage {
 
   // Decodes a file; false (and an empty image) when it cannot be read. Needs GDI+ started.
   bool Load(const std::wstring& path);
-  // "<program folder>skins\<name>".
+  // As Load, but each file is decoded once per process and later loads copy the decoded
+  // pixels: for pictures that do not change while the program runs (the skin). A file that
+  // cannot be read is not remembered.
+  bool LoadShared(const std::wstring& path);
+  // "<program folder>skins\<name>", through LoadShared.
   bool LoadSkin(const std::u16string& name);
   // A copy of the part of `source` inside `part`; false (and empty) when that part is empty or
   // not wholly inside the source.
@@ -46,6 +50,7 @@ class SkinImage {
 
  private:
   bool Allocate(int width, int height);
+  bool CopyPixels(const uint32_t* pixels, int width, int height);
 
   HDC m_dc = nullptr;
   HBITMAP m_bitmap = nullptr;

@@ -71,6 +71,8 @@ bool CTreeCtrlEx::CreateSkinned(HWND parent, UINT controlId, const ui::SkinImage
               controlId))
     return false;
   CreateTooltip();
+  // The model may have been filled before there was a window to tell.
+  if (!m_model.IsEmpty()) OnModelChanged();
   return true;
 }
 

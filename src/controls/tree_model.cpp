@@ -73,6 +73,13 @@ int TreeModel::GetItemDepth(TreeItemId item) const {
 
 void TreeModel::Changed() {
   m_rowsValid = false;
+  if (m_batchDepth > 0) m_changedInBatch = true;
+  else if (m_changed) m_changed();
+}
+
+void TreeModel::EndBatch() {
+  if (--m_batchDepth > 0 || !m_changedInBatch) return;
+  m_changedInBatch = false;
   if (m_changed) m_changed();
 }
 

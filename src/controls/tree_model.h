@@ -112,6 +112,20 @@ class TreeModel {
   // Called after every change the window must show (items, selection, expansion, scrolling).
   void SetChangedCallback(std::function<void()> changed) { m_changed = std::move(changed); }
 
+  // Holds the change call back while a whole library goes in, so that the window repaints and
+  // sets its scroll bar once for thousands of items. Batches nest; the outermost one's end calls
+  // back once when anything changed inside it.
+  class Batch {
+   public:
+    explicit Batch(TreeModel& model) : m_model(model) { ++m_model.m_batchDepth; }
+    ~Batch() { m_model.EndBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    TreeModel& m_model;
+  };
+
   // Appends an item under `parent` (the root or a folder item). The image, when a path is
   // given and it loads, belongs to the new record. Refused (0) for parent 0, a parent that is
   // neither the root nor a folder item, and a folder under a parent that already has 5
@@ -209,6 +223,7 @@ class TreeModel {
   int RowOf(TreeItemId item) const;
   void EnsureVisible(TreeItemId item);
   void Changed();
+  void EndBatch();
   void Shrunk();  // rows may have gone: keep the top row in range
 
   std::unordered_map<TreeItemId, Node> m_nodes;
@@ -226,4 +241,6 @@ class TreeModel {
   mutable bool m_rowsValid = true;
   ItemImageLoader m_loadImage;
   std::function<void()> m_changed;
+  int m_batchDepth = 0;
+  bool m_changedInBatch = false;
 };

@@ -88,8 +88,10 @@ void KeyFunPicker::Open(const KeyPickRequest& request) {
 
 void KeyFunPicker::OnTab(int page) {
   if (page < kPickPageCombo || page > kPickPageMedia) return;
-  if (page == kPickPageMacro && m_tree.IsEmpty())
+  if (page == kPickPageMacro && m_tree.IsEmpty()) {
+    TreeModel::Batch batch(m_tree);
     LoadMacroLibrary(m_request.appDataFolder, &m_library, m_request.macroFolders);
+  }
   m_page = page;
   m_view.ShowPage(page);
 }

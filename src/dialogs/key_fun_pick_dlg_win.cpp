@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <string>
+#include <utility>
 
 #include "config/settings.h"
 #include "config/text_table.h"
@@ -38,6 +39,8 @@ CKeyFunPickDlg::~CKeyFunPickDlg() { Destroy(); }
 KeyPickOutcome CKeyFunPickDlg::DoModal(HWND parent, const KeyPickRequest& request) {
   m_picker.Open(request);
   if (!Build(parent)) return m_picker.Outcome(kPickCancel);
+  // Never an empty page area: the first page is up when the window shows.
+  m_picker.OnTab(kPickPageCombo);
   const int result = RunModal(parent);
   Destroy();
   return m_picker.Outcome(result == kPickOk ? kPickOk : kPickCancel);
@@ -93,28 +96,35 @@ void CKeyFunPickDlg::CreateControls() {
                         g_Texts.tc_cancel, tips, kCancelLeft, kButtonTop, kIdCancel);
   m_ok.SetFont(m_font.get());
   m_cancel.SetFont(m_font.get());
+}
 
-  m_media.CreatePngBtn(hwnd(), &m_background, u"combo_nr.png", u"combo_ov.png", u"combo_ov.png", nullptr, false,
+// Each page's control is made when its page first shows: a picker opened to change one key
+// seldom visits all three, and every child window and its bitmaps add to the wait for the first.
+void CKeyFunPickDlg::CreatePageControl(int page) {
+  using namespace picker_layout;
+  const bool tips = false;
+  if (page == kPickPageMedia && !m_media.hwnd()) {
+    m_media.CreatePngBtn(hwnd(), &m_background, u"combo_nr.png", u"combo_ov.png", u"combo_ov.png", nullptr, false,
                        u"", tips, kPageControlLeft, kPageControlTop, kIdMedia);
-  m_media.SetFont(m_font.get());
-  for (const MediaRow& row : m_picker.Media()) m_media.AddItem(0, row.value, row.text);
-  ShowWindow(m_media.hwnd(), SW_HIDE);
-
-  m_comboDisplay.CreatePngBtn(hwnd(), &m_background, u"button_nr.png", u"button_nr.png", u"button_nr.png", nullptr,
-                              false, u"", tips, kPageControlLeft, kPageControlTop, kIdCombo);
-  m_comboDisplay.SetFont(m_font.get());
-  ShowWindow(m_comboDisplay.hwnd(), SW_HIDE);
-
-  m_tree.SetColours(kTreeFill, kTreeSelectionFill, kTreeSelectedText, kTreeNormalText, kTreeFrame);
-  m_tree.CreateSkinned(hwnd(), kIdTree, &m_background, u"open.png", u"close.png", ToRect(kTree));
-  ShowWindow(m_tree.hwnd(), SW_HIDE);
+    m_media.SetFont(m_font.get());
+    for (const MediaRow& row : m_picker.Media()) m_media.AddItem(0, row.value, row.text);
+  } else if (page == kPickPageCombo && !m_comboDisplay.hwnd()) {
+    m_comboDisplay.CreatePngBtn(hwnd(), &m_background, u"button_nr.png", u"button_nr.png", u"button_nr.png",
+                                nullptr, false, u"", tips, kPageControlLeft, kPageControlTop, kIdCombo);
+    m_comboDisplay.SetFont(m_font.get());
+  } else if (page == kPickPageMacro && !m_tree.hwnd()) {
+    m_tree.SetColours(kTreeFill, kTreeSelectionFill, kTreeSelectedText, kTreeNormalText, kTreeFrame);
+    m_tree.CreateSkinned(hwnd(), kIdTree, &m_background, u"open.png", u"close.png", ToRect(kTree));
+  }
 }
 
 void CKeyFunPickDlg::ShowPage(int page) {
+  CreatePageControl(page);
   for (int i = 0; i < 3; ++i) m_tabs[i].SetForcedDown(i + 1 == page);
-  ShowWindow(m_comboDisplay.hwnd(), page == kPickPageCombo ? SW_SHOW : SW_HIDE);
-  ShowWindow(m_tree.hwnd(), page == kPickPageMacro ? SW_SHOW : SW_HIDE);
-  ShowWindow(m_media.hwnd(), page == kPickPageMedia ? SW_SHOW : SW_HIDE);
+  const std::pair<HWND, int> controls[] = {
+      {m_comboDisplay.hwnd(), kPickPageCombo}, {m_tree.hwnd(), kPickPageMacro}, {m_media.hwnd(), kPickPageMedia}};
+  for (const auto& control : controls)
+    if (control.first) ShowWindow(control.first, page == control.second ? SW_SHOW : SW_HIDE);
   // Keys go to the dialog itself, never to a control that is hidden now.
   if (page != kPickPageMacro) SetFocus(hwnd());
   const RECT area = ToRect(picker_layout::kPageArea);
@@ -198,4 +208,9 @@ LRESULT CKeyFunPickDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 KeyPickOutcome RunKeyFunPickDlg(HWND parent, const KeyPickRequest& request) {
   CKeyFunPickDlg dialog;
   return dialog.DoModal(parent, request);
+}
+
+std::vector<std::u16string> KeyFunPickPictures() {
+  return {u"pickfundlg.png", u"btn2_nr.png", u"btn2_ov.png", u"btn2_dn.png", u"button_nr.png", u"btn_nr.png",
+          u"btn_ov.png",     u"combo_nr.png", u"combo_ov.png", u"open.png",   u"close.png"};
 }

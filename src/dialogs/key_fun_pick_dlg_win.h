@@ -41,6 +41,7 @@ class CKeyFunPickDlg : public ui::WindowBase, private KeyFunPickView {
 
   bool Build(HWND parent);
   void CreateControls();
+  void CreatePageControl(int page);
   void CreateSwatches();
   void Draw(HDC dc, const RECT& client);
   void OnCommand(HWND from);
@@ -61,3 +62,6 @@ class CKeyFunPickDlg : public ui::WindowBase, private KeyFunPickView {
 
 // The picker for one key, as the main window opens it.
 KeyPickOutcome RunKeyFunPickDlg(HWND parent, const KeyPickRequest& request);
+
+// The skin pictures the picker shows, for a prefetch before the first key is clicked.
+std::vector<std::u16string> KeyFunPickPictures();

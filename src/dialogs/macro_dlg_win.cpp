@@ -118,7 +118,11 @@ bool CMacroDlg::Build(HWND owner) {
     return false;
   CreateButtons();
   CreateLists();
-  m_editor.Open();
+  {
+    // Thousands of items: the tree repaints once, after the last.
+    TreeModel::Batch batch(m_libraryTree.Model());
+    m_editor.Open();
+  }
   Refresh();
   return true;
 }

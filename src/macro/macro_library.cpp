@@ -1,5 +1,6 @@
 #include "macro/macro_library.h"
 
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -15,6 +16,20 @@ namespace {
 
 constexpr uint32_t kIdMask = 0xFFFFFF;
 constexpr size_t kMaxPathItems = 20;
+
+// What each scan learnt about a valid file: its identifier, under the size and write time the
+// listing showed then. A later scan that finds the file unchanged, with its record still in
+// MacroList, has nothing to learn from reading it again: under Wine every open is a trip to the
+// server, and the editor and the picker scan the whole library each time they show it.
+struct KnownFile {
+  int64_t size;
+  uint64_t writeTime;
+  uint32_t id;
+};
+std::unordered_map<std::u16string, KnownFile>& KnownFiles() {
+  static std::unordered_map<std::u16string, KnownFile> known;
+  return known;
+}
 
 // One load: the identifiers MacroList holds, gathered once so that a library of thousands of
 // macros is not searched once per file.
@@ -41,12 +56,39 @@ void ScanSubFolder(const std::u16string& folder, const plat::DirEntry& entry, bo
   if (recursive) ScanFolder(folder + entry.name + u"\\", true, item, scan);
 }
 
+void InsertMacroItem(const plat::DirEntry& entry, MacroNode* parent, uint32_t id, Scan& scan) {
+  if (!scan.params.tree) return;
+  std::u16string name = entry.name;
+  const size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos) name.resize(dot);
+  scan.params.tree->InsertMacro(parent, name, id, false);
+}
+
+// True when the file is as the last scan saw it and its record is in MacroList.
+bool KnownAndHeld(const std::u16string& path, const plat::DirEntry& entry, const Scan& scan, uint32_t* id) {
+  if (scan.params.freshIds) return false;  // every record is new and must be read
+  auto it = KnownFiles().find(path);
+  if (it == KnownFiles().end() || it->second.size != entry.size || it->second.writeTime != entry.writeTime)
+    return false;
+  *id = it->second.id;
+  return scan.held.count(*id) != 0;
+}
+
 void ScanFile(const std::u16string& folder, const plat::DirEntry& entry, MacroNode* parent, Scan& scan) {
   if (IsFlushTempName(entry.name)) return;
-  StMacro record;
-  if (ReadMacroFile(folder + entry.name, MacroReadMode::LibraryScan,
-                    static_cast<uint32_t>(g_Settings.MacroHasMsKey), &record) != MacroReadResult::Ok)
+  const std::u16string path = folder + entry.name;
+  uint32_t knownId = 0;
+  if (KnownAndHeld(path, entry, scan, &knownId)) {
+    InsertMacroItem(entry, parent, knownId, scan);
     return;
+  }
+  StMacro record;
+  if (ReadMacroFile(path, MacroReadMode::LibraryScan, static_cast<uint32_t>(g_Settings.MacroHasMsKey), &record) !=
+      MacroReadResult::Ok) {
+    KnownFiles().erase(path);
+    return;
+  }
+  KnownFiles()[path] = KnownFile{entry.size, entry.writeTime, record.dwMacroId};
   if (scan.params.freshIds) {
     record.dwMacroId = MakeProfileId();
     record.dwDirtyFlags |= kMacroDirtyOptions;
@@ -57,11 +99,7 @@ void ScanFile(const std::u16string& folder, const plat::DirEntry& entry, MacroNo
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
     if (!AppendMacroCopy(record)) return;
   }
-  if (!scan.params.tree) return;
-  std::u16string name = entry.name;
-  const size_t dot = name.rfind(u'.');
-  if (dot != std::u16string::npos) name.resize(dot);
-  scan.params.tree->InsertMacro(parent, name, record.dwMacroId, false);
+  InsertMacroItem(entry, parent, record.dwMacroId, scan);
 }
 
 void ScanFolder(const std::u16string& path, bool recursive, MacroNode* parent, Scan& scan) {
@@ -79,6 +117,8 @@ void ScanFolder(const std::u16string& path, bool recursive, MacroNode* parent, S
 }
 
 }  // namespace
+
+void ForgetKnownMacroFiles() { KnownFiles().clear(); }
 
 std::recursive_mutex& ProfileDataMutex() {
   static std::recursive_mutex mutex;

@@ -35,6 +35,11 @@ struct MacroScanParams {
 // library again leaves MacroList as it was. Invalid files are skipped without a word.
 bool LoadMacroFolder(const std::u16string& path, bool recursive, const MacroScanParams& params);
 
+// Scans remember the identifier of every valid file they read and do not read a file again while
+// its size and write time are unchanged and MacroList holds its record (fresh-identifier scans
+// always read). Forgetting makes the next scan read everything.
+void ForgetKnownMacroFiles();
+
 // The whole library: into `tree`'s root when a tree is given, else records only.
 bool LoadMacroLibrary(const std::u16string& appDataFolder, MacroTreeModel* tree, bool foldersFlag);
 

@@ -87,6 +87,10 @@ struct DirEntry {
   std::u16string name;
   bool isDirectory = false;  // a folder, or a link (junction, symbolic link) to one
   bool isLink = false;       // a junction or symbolic link: what it points to lives elsewhere
+  // As the listing gives them, at no extra cost: a file's size in bytes and its last write
+  // time (system units, comparable only with other values of the same system).
+  int64_t size = 0;
+  uint64_t writeTime = 0;
 };
 // Lists a folder's entries without "." and "..", in the order the system gives them.
 bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out);

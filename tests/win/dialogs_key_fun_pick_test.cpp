@@ -168,6 +168,23 @@ TEST_F(KeyFunPickDlgTest, CombinationPageTakesEveryKeyAndOkReturnsTheCombination
   EXPECT_EQ(outcome.entry.bVk2, VK_ESCAPE);
 }
 
+TEST_F(KeyFunPickDlgTest, OpensOnTheCombinationPageWithTheOtherPagesNotYetMade) {
+  bool displayShown = false, othersMade = true;
+  const KeyPickOutcome outcome = Run([&](HWND picker) {
+    HWND display = GetDlgItem(picker, 212);
+    displayShown = display && IsWindowVisible(display);
+    othersMade = GetDlgItem(picker, 213) || GetDlgItem(picker, 214);
+    PostKey(picker, VK_F5, 0x3F, false);  // no tab clicked: captured all the same
+    WaitFor([&] { return Button(picker, u"F5") != nullptr; });
+    Click(picker, Button(picker, u"OK"));
+  });
+  EXPECT_TRUE(displayShown);
+  EXPECT_FALSE(othersMade);
+  EXPECT_EQ(outcome.modalResult, kPickOk);
+  EXPECT_EQ(outcome.entry.bType, 2);
+  EXPECT_EQ(outcome.entry.bVk, VK_F5);
+}
+
 TEST_F(KeyFunPickDlgTest, EscOutsideTheCombinationPageCancels) {
   const KeyPickOutcome outcome = Run([](HWND picker) {
     Click(picker, Button(picker, u"Media"));

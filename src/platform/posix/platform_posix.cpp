@@ -262,7 +262,11 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
     const std::string full = native + "/" + name;
     struct stat st;
     entry.isLink = ::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-    entry.isDirectory = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(full.c_str(), &st) == 0) {
+      entry.isDirectory = S_ISDIR(st.st_mode);
+      entry.size = static_cast<int64_t>(st.st_size);
+      entry.writeTime = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    }
     out.push_back(entry);
   }
   ::closedir(d);

@@ -165,7 +165,10 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>& out) {
   do {
     std::u16string name = U(fd.cFileName);
     if (name == u"." || name == u"..") continue;
-    out.push_back(DirEntry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, IsLinkData(fd)});
+    DirEntry entry{name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, IsLinkData(fd)};
+    entry.size = (static_cast<int64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    entry.writeTime = (static_cast<uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) | fd.ftLastWriteTime.dwLowDateTime;
+    out.push_back(entry);
   } while (::FindNextFileW(h, &fd));
   ::FindClose(h);
   ::SetLastError(0);

@@ -189,6 +189,27 @@ TEST_F(TreeModelTest, SetItemValueChangesOnlyWhatIsGiven) {
   EXPECT_FALSE(tree.SetItemValue(777, u"x", &value));
 }
 
+TEST_F(TreeModelTest, ABatchCallsBackOnceAtTheEndOfTheOutermostBatchAndOnlyAfterAChange) {
+  int calls = 0;
+  tree.SetChangedCallback([&calls] { ++calls; });
+  {
+    TreeModel::Batch outer(tree);
+    {
+      TreeModel::Batch inner(tree);
+      const TreeItemId games = Folder(kTreeRoot, u"Games");
+      for (int i = 0; i < 50; ++i) Macro(games, u"m" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)));
+      tree.Select(games);
+    }
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(tree.RowCount(), 1);  // rows are counted afresh inside the batch all the same
+  }
+  EXPECT_EQ(calls, 1);
+  { TreeModel::Batch idle(tree); }
+  EXPECT_EQ(calls, 1);
+  Macro(kTreeRoot, u"Fire");
+  EXPECT_EQ(calls, 2);
+}
+
 // Rows: Games (open) > Combo, Other; then Fire. Row 0 is Games at depth 0.
 class TreeClickTest : public TreeModelTest {
  protected:

@@ -12,6 +12,7 @@
 
 #include "config/settings.h"
 #include "config/text_table.h"
+#include "macro/macro_library.h"
 #include "macro/macro_record.h"
 #include "macro/macro_ui.h"
 #include "platform/platform.h"
@@ -73,6 +74,7 @@ class LibraryFixture : public ::testing::Test {
       return plat::kIdOk;
     };
     MacroList.RemoveAll();
+    ForgetKnownMacroFiles();  // what earlier tests' scans learnt of their own folders
     ForgetIssuedIds();
     std::memset(&g_Settings, 0, sizeof g_Settings);
     g_Settings.MacroDir = 1;

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -88,6 +90,41 @@ TEST_F(MacroLibraryTreeTest, LoadingAgainLeavesTheMacroListAsLongAsBefore) {
     EXPECT_EQ(MacroList.GetCount(), 200u);
   }
   EXPECT_EQ(FindMacroById(0x1005)->wLoopCount, 7);
+}
+
+TEST_F(MacroLibraryTreeTest, AFileIsReadAgainOnlyWhenItChangedOrItsRecordLeftTheList) {
+  WriteMacro("Mac/Fire.mck", 0x101);
+  WriteMacro("Mac/Games/Combo.mck", 0x201);
+  LoadMacroLibrary(AppData(), true);  // start-up
+  ASSERT_EQ(MacroList.GetCount(), 2u);
+  auto value = [this](std::initializer_list<const char16_t*> path) {
+    MacroTreeModel tree;
+    LoadMacroLibrary(AppData(), &tree, true);
+    const MacroNode* node = Find(tree, path);
+    return node ? node->value : 0u;
+  };
+  // Same size, same write time, record held: the identifier comes from the last read. (Junk
+  // of the right size proves the file was not opened.)
+  const std::string fire = tmp_.Path("Mac/Fire.mck");
+  struct stat before;
+  ASSERT_EQ(stat(fire.c_str(), &before), 0);
+  tmp_.Write("Mac/Fire.mck", std::vector<uint8_t>(kMacroRecordBytes, 0x55));
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, fire.c_str(), times, 0), 0);
+  EXPECT_EQ(value({u"Fire"}), 0x101u);
+
+  // Written since: read again, so the junk is no macro any more.
+  const timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 10, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, fire.c_str(), later, 0), 0);
+  EXPECT_EQ(value({u"Fire"}), 0u);
+
+  // A record that left MacroList (deleted in the editor, say) is read and appended once more,
+  // and only once however often the library is shown.
+  ASSERT_TRUE(RemoveMacroById(0x201));
+  EXPECT_EQ(value({u"Games", u"Combo"}), 0x201u);
+  EXPECT_EQ(value({u"Games", u"Combo"}), 0x201u);
+  EXPECT_EQ(MacroList.GetCount(), 2u);  // 0x101 and 0x201, each once
+  EXPECT_NE(FindMacroById(0x201), nullptr);
 }
 
 TEST_F(MacroLibraryTreeTest, TwoThousandMacrosInNestedFoldersLoadAndFlushQuickly) {

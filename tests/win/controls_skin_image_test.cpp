@@ -1,0 +1,49 @@
+// Skin pictures are decoded once per process: later loads of the same file copy the first
+// decode into an image of their own, and a file that could not be read is tried again.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "controls/skin_image_win.h"
+#include "skin_fixture_win.h"
+
+namespace {
+
+constexpr uint32_t kFirst = 0xC00000, kSecond = 0x00C000;
+
+uint32_t Colour(const ui::SkinImage& image) { return image.StraightPixel(1, 1) & 0xFFFFFF; }
+
+TEST(SkinImageShared, AFileIsDecodedOnceAndEveryLoadGetsItsOwnBitmap) {
+  skintest::Gdiplus gdiplus;
+  skintest::ProgramFolder folder;
+  folder.Picture(L"pic.bmp", 8, 6, kFirst);
+  ui::SkinImage first, second;
+  ASSERT_TRUE(first.LoadSkin(u"pic.bmp"));
+  // The file changes on disk; the skin does not, it was read once.
+  folder.Picture(L"pic.bmp", 4, 4, kSecond);
+  ASSERT_TRUE(second.LoadSkin(u"pic.bmp"));
+  EXPECT_EQ(second.width(), 8);
+  EXPECT_EQ(second.height(), 6);
+  EXPECT_EQ(Colour(second), kFirst);
+  // A bitmap lives in one memory context at a time: sharing one would break the other's draws.
+  EXPECT_NE(first.bitmap(), second.bitmap());
+  first.Reset();
+  EXPECT_EQ(Colour(second), kFirst);
+
+  // Load (not shared) still reads the file as it is now.
+  ui::SkinImage fresh;
+  ASSERT_TRUE(fresh.Load(ui::SkinPath(u"pic.bmp")));
+  EXPECT_EQ(Colour(fresh), kSecond);
+}
+
+TEST(SkinImageShared, AFileThatCouldNotBeReadIsTriedAgain) {
+  skintest::Gdiplus gdiplus;
+  skintest::ProgramFolder folder;
+  ui::SkinImage image;
+  EXPECT_FALSE(image.LoadSkin(u"late.bmp"));
+  EXPECT_TRUE(image.empty());
+  folder.Picture(L"late.bmp", 5, 5, kSecond);
+  ASSERT_TRUE(image.LoadSkin(u"late.bmp"));
+  EXPECT_EQ(Colour(image), kSecond);
+}
+
+}  // namespace
