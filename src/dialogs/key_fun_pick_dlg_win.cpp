@@ -39,8 +39,6 @@ CKeyFunPickDlg::~CKeyFunPickDlg() { Destroy(); }
 KeyPickOutcome CKeyFunPickDlg::DoModal(HWND parent, const KeyPickRequest& request) {
   m_picker.Open(request);
   if (!Build(parent)) return m_picker.Outcome(kPickCancel);
-  // Never an empty page area: the first page is up when the window shows.
-  m_picker.OnTab(kPickPageCombo);
   const int result = RunModal(parent);
   Destroy();
   return m_picker.Outcome(result == kPickOk ? kPickOk : kPickCancel);
