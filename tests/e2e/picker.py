@@ -117,7 +117,14 @@ def wait_caption(control_id, text, title, timeout=20):
 
 def open_menu(control_id, title):
     """Clicks a drop-down and waits for its menu; returns the menu's state (its screen rectangle)."""
-    mw.click_child(control_id, title)
+    c = mw.child(control_id, title)
+    assert c.get("visible") == 1, (control_id, c)
+    return open_menu_at(c["x"] + c["w"] // 2, c["y"] + c["h"] // 2)
+
+
+def open_menu_at(x, y):
+    """Clicks the drop-down at a screen point and waits for its menu."""
+    h.click(x, y)
     return h.wait_until(lambda: (lambda s: s.get("visible") == 1 and s)(h.probe("class", MENU_CLASS)), 20,
                         "the drop-down menu")
 

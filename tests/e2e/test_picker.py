@@ -57,6 +57,7 @@ def test_combination_media_macro_and_restore_reach_the_keyboard():
 
         # Ctrl+C typed on page 1.
         title = p.open_on_key(folder, "R")
+        assert mw.child(p.SWATCH0, title)["found"] == 0  # no colours outside the per-key colour mode
         p.switch_page(title, 1)
         h.xdotool("key", "ctrl+c")
         p.wait_caption(p.COMBO_DISPLAY, "Ctrl + C", title)
@@ -121,5 +122,47 @@ def test_combination_media_macro_and_restore_reach_the_keyboard():
         assert p.matrix_word(sent[p.MATRIX], u.matrix) == bytes([0x02, 0, 1, 1])
 
 
+def choose_in_panel(state, combo, row):
+    """Picks a row of one of the lighting panel's drop-downs (its place in panel pixels)."""
+    menu = p.open_menu_at(state["x"] + PANEL_LEFT + combo[0], state["y"] + PANEL_TOP + combo[1])
+    p.pick_menu_row(menu, row)
+
+
+# The lighting panel in the main window, and the centres of its mode and game group drop-downs.
+PANEL_LEFT, PANEL_TOP = 19, 244
+MODE_COMBO, GROUP_COMBO = (90 + 68, 15 + 12), (15 + 68, 137 + 12)
+PER_KEY_MODE, GREEN, GREEN_INDEX = 3, 2, 2
+
+
+def test_a_swatch_colours_the_key_in_the_current_game_group():
+    with running("picker-colours") as folder:
+        r = p.find_key(folder, "R")
+        state = h.window_state()
+        choose_in_panel(state, MODE_COMBO, PER_KEY_MODE)
+        choose_in_panel(state, GROUP_COMBO, 2)
+        before = p.apply_and_wait(folder)[p.COLOURS]
+        assert before[1] == 3, before.hex()  # after the report number: game group + 1
+
+        title = p.open_on_key(folder, "R")
+        assert mw.child(p.SWATCH0 + 7, title)["visible"] == 1
+        h.screenshot("picker-swatches")
+        mw.click_child(p.SWATCH0 + GREEN, title)
+        p.wait_closed(title)
+        sent = p.apply_and_wait(folder)
+        assert sent[p.LIGHTING][1] == PER_KEY_MODE, sent[p.LIGHTING].hex()
+        colours = sent[p.COLOURS]
+        at = 2 + r.matrix
+        assert colours[1] == 3 and colours[at] == GREEN_INDEX, colours.hex()
+        assert colours[:at] + colours[at + 1:] == before[:at] + before[at + 1:]
+        # The colour is not a function: R still sends R.
+        assert p.matrix_word(sent[p.MATRIX], r.matrix) == bytes([0, 0, 0x15, 0])
+
+        # Group 0 kept its own colour for R.
+        choose_in_panel(state, GROUP_COMBO, 0)
+        group0 = p.apply_and_wait(folder)[p.COLOURS]
+        assert group0[1] == 1 and group0[at] != GREEN_INDEX, group0.hex()
+
+
 if __name__ == "__main__":
-    sys.exit(h.run_tests([test_combination_media_macro_and_restore_reach_the_keyboard]))
+    sys.exit(h.run_tests([test_combination_media_macro_and_restore_reach_the_keyboard,
+                          test_a_swatch_colours_the_key_in_the_current_game_group]))
