@@ -140,7 +140,9 @@ def pick_media(title, row):
 
 
 def click_tree_row(title, row, depth=0, on_button=False):
-    """Clicks the tree's row `row` (0 = top), on the text or, for a folder, on its expand button."""
+    """Clicks the tree's row `row` (0 = top, among the rows shown), on the text or, for a folder, on
+    its expand button. Folders start closed; within a folder the rows come in the order the
+    directory lists them, which under Wine (as on NTFS) is by name, ignoring case."""
     tree = mw.child(TREE, title)
     x = TREE_MARGIN + depth * TREE_INDENT + (TREE_INDENT // 2 if on_button else TREE_INDENT + 30)
     h.click(tree["x"] + x, tree["y"] + row * TREE_ROW + TREE_ROW // 2)
