@@ -12,6 +12,7 @@
 #include "platform/u16.h"
 #include "profile/key_function.h"
 #include "profile/profile.h"
+#include "unit/moving_clock.h"
 #include "unit/temp_folder.h"
 
 namespace {
@@ -47,15 +48,7 @@ class ProfileFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::ResetTestHooks();
-    // Identifiers come from the clock after a 20 ms wait: a clock that moves on at every reading.
-    plat::TestHooks().sleep = [](uint32_t) {};
-    plat::TestHooks().localTime = [this] {
-      plat::LocalTime t;
-      t.hour = 3;
-      t.second = static_cast<uint16_t>(++ticks_ / 256);
-      t.milliseconds = static_cast<uint16_t>(ticks_ % 256);
-      return t;
-    };
+    UseMovingClock(ticks_);
     MacroList.RemoveAll();
   }
   void TearDown() override {
