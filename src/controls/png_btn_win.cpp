@@ -122,6 +122,11 @@ void CPngBtn::SetClipRegion(HRGN region) {
 
 void CPngBtn::SetTooltip(const std::u16string& text) {
   if (!m_tooltipsOn || !hwnd()) return;
+  if (text.empty()) {
+    // No text, no tip; the tool tip window stays for the next text.
+    if (m_tooltip) SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+    return;
+  }
   if (!m_tooltip) {
     m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
