@@ -374,6 +374,7 @@ void CVelkorDlg::OnContextMenu(WPARAM from, LPARAM at) {
 void CVelkorDlg::OpenProfileMenu(int button, POINT at) {
   const std::vector<VorlaxItem> items = m_presenter.OpenProfileMenu(button);
   if (items.empty() || !m_lighting.hwnd()) return;
+  if (button >= 0) m_buttons[kIdProfile1 - kIdMinimise + button].HideTooltip();
   const int count = static_cast<int>(items.size());
   const controls::ScreenPoint origin =
       controls::PlaceComboMenu(RECT32{at.x, at.y, at.x, at.y}, count, GetSystemMetrics(SM_CYSCREEN));

@@ -51,6 +51,8 @@ class CPngBtn : public ui::WindowBase {
 
   // Tool-tip text (empty: no tip); does nothing when the button was created with tool tips off.
   void SetTooltip(const std::u16string& text);
+  // Takes a shown tip away (a menu opening over the button must not lie under it).
+  void HideTooltip();
 
   const ui::PngBtnModel& Model() const { return m_model; }
 
