@@ -115,9 +115,10 @@ TEST_F(ProfileFileTest, ExportRefusesElevenMacrosAndAFailedWriteLeavesTheOldFile
   EXPECT_EQ(tmp_.Read("out/arena.kbp").size(), kProfileFileBytes);
 }
 
-TEST_F(ProfileFileTest, ProposedNameIsCutToNineteenCharacters) {
+TEST_F(ProfileFileTest, ProposedNameKeepsItsEndingWithinNineteenCharacters) {
   EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"Arena")), u"Arena.kbp");
-  EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"ABCDEFGHIJKLMNOP")), u"ABCDEFGHIJKLMNOP.kb");
+  EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"ABCDEFGHIJKLMNO")), u"ABCDEFGHIJKLMNO.kbp");
+  EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"ABCDEFGHIJKLMNOPQRS")), u"ABCDEFGHIJKLMNO.kbp");
 }
 
 TEST_F(ProfileFileTest, ReadingTellsEachKindOfBadFile) {
