@@ -13,11 +13,6 @@ constexpr int kShownProfiles = kProfileButtons;
 constexpr int kFallbackOrigin = 10;
 }  // namespace
 
-bool KeyHasFunction(const KEYINFO& entry, const KEYINFO& defaultEntry) {
-  return KeyCodeWord(entry) != KeyCodeWord(defaultEntry) || entry.bModifier != defaultEntry.bModifier ||
-         entry.bVk != defaultEntry.bVk || entry.bVk2 != defaultEntry.bVk2;
-}
-
 void ProfileKeyMarks(const PROFILEINFO& profile, uint32_t marks[kKeySlots]) {
   std::fill(marks, marks + kKeySlots, 0u);
   for (int slot = 0; slot < g_KeyCount && slot < kKeySlots; ++slot) {
@@ -34,11 +29,6 @@ void ProfileKeyColors(const PROFILEINFO& profile, uint32_t colors[kKeySlots]) {
     const int32_t matrix = DefaultKeyTable[slot].nMatrix;
     if (matrix >= 0 && matrix < kKeySlots) colors[slot] = profile.dwKeyColor[group][matrix];
   }
-}
-
-bool SamePlainKey(const KEYINFO& picked, const KEYINFO& current) {
-  return picked.bType == 2 && current.bType == 2 && picked.bModifier == current.bModifier &&
-         picked.bVk == current.bVk && picked.bVk2 == current.bVk2;
 }
 
 int DisplayGameGroup(uint16_t group) { return group < kGameGroups ? group : kGameGroups - 1; }

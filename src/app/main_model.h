@@ -7,21 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "profile/key_function.h"
 #include "profile/profile.h"
 #include "profile/profile_store.h"
 #include "records/profile_record.h"
 
-// A key carries a function of its own when its entry differs from the layout's default in the
-// code word, the modifier byte or either key byte.
-bool KeyHasFunction(const KEYINFO& entry, const KEYINFO& defaultEntry);
 // One mark per layout key (1 = has a function of its own), zero beyond the layout.
 void ProfileKeyMarks(const PROFILEINFO& profile, uint32_t marks[kKeySlots]);
 // In the per-key colour mode, the colours of the current game group at each layout key's matrix
 // position; otherwise all zero.
 void ProfileKeyColors(const PROFILEINFO& profile, uint32_t colors[kKeySlots]);
-// A picked plain key equal to the key's current plain key changes nothing. The second key byte
-// counts too: dropping the second key of a combination is a change.
-bool SamePlainKey(const KEYINFO& picked, const KEYINFO& current);
 
 // A record from disk may carry any number: shown clamped, never used as an index.
 int DisplayGameGroup(uint16_t group);

@@ -164,23 +164,6 @@ void MainPresenter::OnKeyClicked(uintptr_t wParam, int keyCount) {
   view_.EditKey(slot);
 }
 
-bool MainPresenter::StoreKeyFunction(int slot, const KEYINFO& picked) {
-  const KEYINFO* defaults = DefaultKeyEntry(slot);
-  if (!g_pCurProfile || !defaults) return false;
-  KEYINFO* current = ProfileKeyEntry(g_pCurProfile, slot);
-  if (!current || SamePlainKey(picked, *current)) return false;
-  KEYINFO entry = picked;
-  entry.rcKey = defaults->rcKey;
-  entry.nMatrix = defaults->nMatrix;
-  {
-    Lock lock(ProfileDataMutex());
-    *current = entry;
-  }
-  view_.MarkKey(slot, KeyHasFunction(entry, *defaults));
-  if (g_Settings.ApplyNow) host_.RequestApply(APPLY_MATRIX);
-  return true;
-}
-
 void MainPresenter::OnGameWatchTick() {
   if (IsBusy() || !host_.DeviceOpen() || !AnyLinkedProfile(g_ProfileList)) return;
   const LinkedChoice choice = ChooseLinkedProfile(g_ProfileList, host_.RunningProcesses());

@@ -94,9 +94,6 @@ class MainPresenter {
   void OnMacros();
   // WM_KEY_CLICKED; wParam comes from any process that can post to us.
   void OnKeyClicked(uintptr_t wParam, int keyCount);
-  // A function picked for the clicked key `slot`: stored and marked unless it changes nothing.
-  // True when the profile changed.
-  bool StoreKeyFunction(int slot, const KEYINFO& picked);
   void OnGameWatchTick();
 
   // Makes the profile with this identifier current and shows it; nothing when absent.

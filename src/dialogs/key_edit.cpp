@@ -15,21 +15,9 @@ constexpr uint32_t kApplyMatrixRequest = 1;
 constexpr uint32_t kApplyColourRequest = 4;
 constexpr uint32_t kPerKeyColourMode = 3;
 
-bool SamePlainKey(const KEYINFO& a, const KEYINFO& b) {
-  // The second key counts too: a combination that only adds one must still be stored.
-  return a.bType == kKeyTypeKeyboard && b.bType == kKeyTypeKeyboard &&
-         a.bModifier == b.bModifier && a.bVk == b.bVk && a.bVk2 == b.bVk2;
-}
-
 }  // namespace
 
 void KeyEditHost::RequestApply(uint32_t flags) { ::RequestApply(flags); }
-
-bool KeyHasOwnFunction(const KEYINFO& entry, const KEYINFO& layoutDefault) {
-  return KeyCodeWord(entry) != KeyCodeWord(layoutDefault) ||
-         entry.bModifier != layoutDefault.bModifier || entry.bVk != layoutDefault.bVk ||
-         entry.bVk2 != layoutDefault.bVk2;
-}
 
 KeyEditResult EditKeyFromPicker(PROFILEINFO* profile, int keyIndex,
                                 const std::u16string& appDataFolder, KeyEditHost& host) {
@@ -65,7 +53,7 @@ KeyEditResult EditKeyFromPicker(PROFILEINFO* profile, int keyIndex,
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
     *stored = entry;
   }
-  host.SetKeyMark(slot, KeyHasOwnFunction(entry, *layoutDefault));
+  host.SetKeyMark(slot, KeyHasFunction(entry, *layoutDefault));
   host.RedrawKeys();
   if (g_Settings.ApplyNow) host.RequestApply(kApplyMatrixRequest);
   return KeyEditResult::FunctionStored;

@@ -38,10 +38,6 @@ enum class KeyEditResult {
   FunctionStored,  // the key got the function (apply request 1 with ApplyNow)
 };
 
-// Whether a key entry gives its key something else than the layout's default: its code word,
-// modifier byte or either key byte differ.
-bool KeyHasOwnFunction(const KEYINFO& entry, const KEYINFO& layoutDefault);
-
 // The whole edit for WM_KEY_CLICKED with `keyIndex` (its wParam) on `profile` (the current
 // profile, or null).
 KeyEditResult EditKeyFromPicker(PROFILEINFO* profile, int keyIndex,

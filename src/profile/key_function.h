@@ -22,3 +22,19 @@ inline bool KeyHasNoFunction(const KEYINFO& key) { return KeyCodeWord(key) == 0;
 inline bool IsFnKey(const KEYINFO& key) {
   return key.bType == kKeyTypeKeyboard && key.bModifier == 0 && key.bVk == kVkFn;
 }
+
+// A key carries a function of its own when its entry differs from the layout's default in the
+// code word, the modifier byte or either key byte.
+inline bool KeyHasFunction(const KEYINFO& entry, const KEYINFO& defaultEntry) {
+  return KeyCodeWord(entry) != KeyCodeWord(defaultEntry) ||
+         entry.bModifier != defaultEntry.bModifier || entry.bVk != defaultEntry.bVk ||
+         entry.bVk2 != defaultEntry.bVk2;
+}
+
+// A picked plain key equal to the key's current plain key changes nothing. The second key byte
+// counts too: dropping the second key of a combination is a change.
+inline bool SamePlainKey(const KEYINFO& picked, const KEYINFO& current) {
+  return picked.bType == kKeyTypeKeyboard && current.bType == kKeyTypeKeyboard &&
+         picked.bModifier == current.bModifier && picked.bVk == current.bVk &&
+         picked.bVk2 == current.bVk2;
+}

@@ -311,24 +311,6 @@ TEST_F(MainPresenterTest, KeyClicksOutsideTheLayoutAreIgnored) {
   EXPECT_EQ(view.calls, (std::vector<std::string>{"edit 2"}));
 }
 
-TEST_F(MainPresenterTest, StoredKeyFunctionTakesTheLayoutGeometryAndMarksTheKey) {
-  g_Settings.ApplyNow = 1;
-  presenter.Start();
-  KEYINFO picked = {};
-  picked.bType = 2;
-  picked.bVk = 0x41;  // slot 0's own key: nothing changes, nothing is sent
-  EXPECT_FALSE(presenter.StoreKeyFunction(0, picked));
-  EXPECT_EQ(host.calls.back(), "worker");
-
-  picked.bModifier = 1;
-  picked.nMatrix = 99;
-  ASSERT_TRUE(presenter.StoreKeyFunction(0, picked));
-  EXPECT_EQ(g_pCurProfile->KeyInfo[0].nMatrix, 10);
-  EXPECT_EQ(view.marks[0], 1u);
-  EXPECT_EQ(host.calls.back(), "request 1");
-  EXPECT_FALSE(presenter.StoreKeyFunction(3, picked));
-}
-
 TEST_F(MainPresenterTest, GameWatchSwitchesToTheEarlierLinkedProfileAndSavesTheId) {
   StoreThree(0x11, u"shooter", u"racer");
   presenter.Start();
