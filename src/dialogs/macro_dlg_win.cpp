@@ -445,7 +445,8 @@ bool CMacroDlg::AskOpenPath(std::u16string* path) { return RunFileDialog(hwnd(),
 bool CMacroDlg::ChooseFolder(std::u16string* path) {
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  // The edit box lets a user type or paste a path instead of walking the whole tree to it.
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (!chosen) return false;
   wchar_t buffer[MAX_PATH] = {};

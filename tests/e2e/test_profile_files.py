@@ -89,12 +89,12 @@ def test_an_exported_profile_imported_into_another_sends_the_same_macros_and_key
         assert 12 in original and 9 in original, sorted(original)
 
         pick(centre(mw.PROFILE1), EXPORT, shot="profile-menu-over-button")
-        fd.answer_file_dialog(fd.SAVE, fd.windows_path(kbp))
+        fd.choose_file(fd.wine_path(kbp))
         h.wait_until(lambda: kbp.exists() and kbp.stat().st_size == 17196, 10, "the exported file")
 
         # Into Beta while Alpha stays current: nothing shown changes until Beta is chosen.
         pick(centre(mw.PROFILE2), IMPORT)
-        fd.answer_file_dialog(fd.OPEN, fd.windows_path(kbp))
+        fd.choose_file(fd.wine_path(kbp))
         h.wait_until(lambda: len(list((mw.appdata() / "Mac").glob("*.mck"))) == 4, 10, "the imported macro files")
         assert sorted(p.name for p in (mw.appdata() / "Mac").glob("*.mck")) == \
             ["Dash (2).mck", "Dash.mck", "Jump (2).mck", "Jump.mck"]
@@ -123,7 +123,7 @@ def test_missing_empty_and_foreign_files_are_told():
                  ("foreign.kbp", NOT_A_PROFILE)]
         for name, notice in cases:
             pick(panel_point(), IMPORT, shot=None if name != "missing.kbp" else "profile-menu-over-panel")
-            fd.answer_file_dialog(fd.OPEN, fd.windows_path(folder.file(name)))
+            fd.choose_file(fd.wine_path(folder.file(name)))
             mw.wait_box(notice)
             h.screenshot("profile-notice-" + name.split(".")[0])
             mw.answer_box(notice)
@@ -145,7 +145,7 @@ def test_a_profile_linked_through_the_window_follows_its_program():
     running = None
     try:
         pick(centre(mw.PROFILE3), LINK)
-        fd.answer_file_dialog(fd.OPEN, fd.windows_path(game))
+        fd.choose_file(fd.wine_path(game))
         apply_and_wait(folder)
         h.wait_until(lambda: [link for _, _, link in mw.read_store()] == ["", "", "lnkgame.exe"], 10,
                      "the link in the saved store")
