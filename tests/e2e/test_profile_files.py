@@ -103,7 +103,8 @@ def test_an_exported_profile_imported_into_another_sends_the_same_macros_and_key
         imported = by_report(apply_and_wait(folder))
         assert imported[12] == original[12]
         assert imported[9] == original[9]
-        assert mw.current_id() == BETA
+        # Saved once the progress dialog has gone; Beta current shows these reports were Beta's.
+        h.wait_until(lambda: mw.current_id() == BETA, 10, "Beta saved as the current profile")
         assert [(pid, name) for pid, name, _ in mw.read_store()] == [(ALPHA, "Alpha"), (BETA, "Beta"),
                                                                      (GAMMA, "Gamma")]
         assert mw.close(app) == 0
