@@ -9,7 +9,7 @@
 #include "platform/u16.h"
 
 namespace {
-constexpr int kShownProfiles = 3;
+constexpr int kShownProfiles = kProfileButtons;
 constexpr int kFallbackOrigin = 10;
 }  // namespace
 

@@ -30,6 +30,9 @@ int KeySlotFromParam(uintptr_t wParam, int keyCount);
 // large as the screen or the result falls off it.
 int CentredOrigin(int screenExtent, int imageExtent);
 
+// The main window shows the first three profiles of the list, one on each profile button.
+constexpr int kProfileButtons = 3;
+
 // Makes the list hold three profiles to show: an empty or short list gets default profiles
 // named "<baseName><n>" for the buttons still without one; a longer list is kept as it is (the
 // first three are shown). Returns how many were added.

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "app/profile_file.h"
+#include "app/profile_menu.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "config/text_table.h"
@@ -68,6 +70,14 @@ void MainPresenter::ReloadProfiles() {
     if (!id || !FindProfile(id)) id = g_ProfileList.front()->dwId;
   }
   SelectProfile(id);
+  ShowLinks();
+}
+
+void MainPresenter::ShowLinks() {
+  for (int button = 0; button < kProfileButtons; ++button) {
+    const PROFILEINFO* profile = ProfileOnButton(g_ProfileList, button);
+    view_.ShowProfileTip(button, profile ? LinkedProgramTip(*profile) : std::u16string());
+  }
 }
 
 void MainPresenter::SelectProfile(uint32_t id) {
@@ -179,4 +189,90 @@ void MainPresenter::OnGameWatchTick() {
   }
   Lock lock(ProfileDataMutex());
   SaveCurrentProfileId(appData_);
+}
+
+std::vector<VorlaxItem> MainPresenter::OpenProfileMenu(int button) {
+  const PROFILEINFO* profile = button < 0 ? g_pCurProfile : ProfileOnButton(g_ProfileList, button);
+  menuTarget_ = profile ? profile->dwId : 0;
+  if (!profile) return {};
+  return ProfileMenuItems(*profile);
+}
+
+void MainPresenter::OnProfileMenuPicked(uintptr_t value, uintptr_t menuNumber) {
+  if (menuNumber != kProfileMenuNumber) return;
+  const uint32_t id = menuTarget_ ? menuTarget_ : g_pCurProfile ? g_pCurProfile->dwId : 0;
+  menuTarget_ = 0;
+  if (!id) return;
+  switch (value) {
+    case kProfileMenuExport: ExportProfile(id); break;
+    case kProfileMenuImport: ImportProfile(id); break;
+    case kProfileMenuLink: LinkProgram(id); break;
+    case kProfileMenuUnlink: Unlink(id); break;
+    default: break;
+  }
+}
+
+// Each command looks its profile up again after the system dialog: the dialog's own message loop
+// runs while it is open, and the profile is named by identifier, never held across it.
+void MainPresenter::ExportProfile(uint32_t id) {
+  const PROFILEINFO* profile = FindProfile(id);
+  if (!profile) return;
+  std::u16string path;
+  {
+    Busy busy(*this);
+    if (!view_.AskProfileFileToSave(ProposedProfileFileName(*profile), &path)) return;
+  }
+  profile = FindProfile(id);
+  if (!profile) return;
+  const ProfileFileError result = ExportProfileFile(*profile, path);
+  if (result != ProfileFileError::None) Notice(ProfileFileNotice(result));
+}
+
+void MainPresenter::ImportProfile(uint32_t id) {
+  if (!FindProfile(id)) return;
+  std::u16string path;
+  {
+    Busy busy(*this);
+    if (!view_.AskProfileFileToOpen(&path)) return;
+  }
+  PROFILEINFO* profile = FindProfile(id);
+  if (!profile) return;
+  std::vector<uint8_t> bytes;
+  ProfileFileError result = ReadProfileFile(path, bytes);
+  if (result == ProfileFileError::None)
+    result = ImportProfileFile(bytes, appData_, g_Settings.MacroHasMsKey, *profile);
+  if (result != ProfileFileError::None) {
+    Notice(ProfileFileNotice(result));
+    return;
+  }
+  // The file brings its own linked program along with the settings.
+  if (profile == g_pCurProfile) ShowCurrent();
+  ShowLinks();
+}
+
+void MainPresenter::LinkProgram(uint32_t id) {
+  if (!FindProfile(id)) return;
+  std::u16string path;
+  {
+    Busy busy(*this);
+    if (!view_.AskProgramFile(&path)) return;
+  }
+  PROFILEINFO* profile = FindProfile(id);
+  const std::u16string name = ProgramFileName(path);
+  if (!profile || name.empty()) return;
+  {
+    Lock lock(ProfileDataMutex());
+    SetLinkedProgramName(*profile, name);
+  }
+  ShowLinks();
+}
+
+void MainPresenter::Unlink(uint32_t id) {
+  PROFILEINFO* profile = FindProfile(id);
+  if (!profile) return;
+  {
+    Lock lock(ProfileDataMutex());
+    SetLinkedProgramName(*profile, u"");
+  }
+  ShowLinks();
 }

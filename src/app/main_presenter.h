@@ -11,6 +11,7 @@
 
 #include "app/main_model.h"
 #include "records/profile_record.h"
+#include "vorlax/vorlax_api.h"
 
 class MainView {
  public:
@@ -47,6 +48,14 @@ class MainView {
   virtual void MarkKey(int slot, bool marked) = 0;
   // The lighting panel shows this profile's lighting mode and settings.
   virtual void ShowLighting(PROFILEINFO* profile) = 0;
+  // The tool tip of profile button 0..2 (empty: none).
+  virtual void ShowProfileTip(int button, const std::u16string& tip) = 0;
+
+  // The system's save and open dialogs for a profile file and its open dialog for a program;
+  // false when the user cancelled.
+  virtual bool AskProfileFileToSave(const std::u16string& proposed, std::u16string* path) = 0;
+  virtual bool AskProfileFileToOpen(std::u16string* path) = 0;
+  virtual bool AskProgramFile(std::u16string* path) = 0;
 };
 
 class MainHost {
@@ -90,6 +99,14 @@ class MainPresenter {
   // Makes the profile with this identifier current and shows it; nothing when absent.
   void SelectProfile(uint32_t id);
 
+  // A right click on profile button 0..2, or on the lighting panel (-1): the items of the menu to
+  // open there, none when there is no profile. What is picked in it acts on the button's own
+  // profile, current or not (the panel's is the current one).
+  std::vector<VorlaxItem> OpenProfileMenu(int button);
+  // WM_MENU_PICKED at the lighting panel. A pick that no menu of ours asked for (another process
+  // can post one) acts on the current profile.
+  void OnProfileMenuPicked(uintptr_t value, uintptr_t menuNumber);
+
   // While one of these lives, a dialog of ours or an Apply runs: the game watch leaves the
   // current profile alone and opening only brings the window forward. Message loops inside a
   // dialog still deliver timers, tray clicks and a second copy's signal to the main window.
@@ -109,10 +126,16 @@ class MainPresenter {
   void Notice(const std::u16string& text);
   void ReloadProfiles();
   void ShowCurrent();
+  void ShowLinks();
+  void ExportProfile(uint32_t id);
+  void ImportProfile(uint32_t id);
+  void LinkProgram(uint32_t id);
+  void Unlink(uint32_t id);
 
   MainView& view_;
   MainHost& host_;
   std::u16string appData_;
   int busy_ = 0;
   GameWatchRetry retry_;
+  uint32_t menuTarget_ = 0;  // the profile the open profile menu acts on
 };

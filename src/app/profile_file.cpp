@@ -77,9 +77,13 @@ std::u16string ProfileFileNotice(ProfileFileError error) {
 }
 
 std::u16string ProposedProfileFileName(const PROFILEINFO& profile) {
+  // The name gives way, not the ending: "<long name>.kb" would be saved as it stands (it has an
+  // extension, so none is added) and the open dialog, which lists .kbp files, would never show it.
+  constexpr size_t kProposalUnits = 19;
+  const std::u16string ending = u".kbp";
   size_t n = 0;
-  while (n < 20 && profile.szName[n]) ++n;
-  return (std::u16string(profile.szName, n) + u".kbp").substr(0, 19);
+  while (n < kProposalUnits - ending.size() && profile.szName[n]) ++n;
+  return std::u16string(profile.szName, n) + ending;
 }
 
 ProfileFileError BuildProfileFile(const PROFILEINFO& profile, std::vector<uint8_t>& out) {

@@ -26,7 +26,8 @@ enum class ProfileFileError {
 // What the user is told; empty for None.
 std::u16string ProfileFileNotice(ProfileFileError error);
 
-// "<name>.kbp" cut to 19 characters, as the save dialog proposes it.
+// "<name>.kbp" in at most 19 characters, as the save dialog proposes it; a longer name is cut,
+// the ending never.
 std::u16string ProposedProfileFileName(const PROFILEINFO& profile);
 
 // The file image of a profile. A macro used by several keys takes one slot; keys whose macro is

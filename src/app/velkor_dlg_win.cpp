@@ -5,11 +5,15 @@
 #include <mutex>
 #include <vector>
 
+#include "app/profile_menu.h"
 #include "app/startup.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "config/text_table.h"
+#include "controls/combo_model.h"
+#include "controls/file_dialog_win.h"
 #include "controls/mask_region.h"
+#include "controls/menu_library.h"
 #include "controls/msg_dlg_win.h"
 #include "controls/progress_dlg_win.h"
 #include "device/apply.h"
@@ -30,6 +34,8 @@ const wchar_t kClassName[] = L"VelkorMainWindow";
 constexpr UINT kSysCommandAbout = 0x0010;
 constexpr int kIconResource = 128;
 constexpr DWORD kRegionBatch = 2000;
+// The width of the menu strip pictures: the longest item of the profile menu fits.
+constexpr int kProfileMenuWidth = 150;
 // Single line, vertically centred, left aligned, no clipping, an ellipsis when too long.
 constexpr UINT kTextFormat = DT_END_ELLIPSIS | DT_NOCLIP | DT_SINGLELINE | DT_WORDBREAK | DT_VCENTER;
 // {A5DCBF10-6530-11D2-901F-00C04FB951ED}: USB devices.
@@ -224,6 +230,7 @@ void CVelkorDlg::CreateKeyboardView() {
 void CVelkorDlg::CreateLightingPanel() {
   if (!m_lighting.Create(hwnd(), RECT{19, 244, 19 + 242, 244 + 252}, m_background)) return;
   m_lighting.SetKeyboardView(&m_keyboardLink);
+  m_lighting.SetMenuOwner(this);
 }
 
 void CVelkorDlg::RegisterForDevices() {
@@ -271,6 +278,7 @@ LRESULT CVelkorDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEY_CLICKED: m_presenter.OnKeyClicked(wParam, m_keyboard.KeyCount()); return 0;
     case WM_HELP: return TRUE;
     case WM_TIMER: OnTimer(wParam); return Default(msg, wParam, lParam);
+    case WM_CONTEXTMENU: OnContextMenu(wParam, lParam); return 0;
     case WM_CLOSE: EndModal(IDCANCEL); return 0;
     default: return Default(msg, wParam, lParam);
   }
@@ -353,6 +361,31 @@ LRESULT CVelkorDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
   ui.hideMainWindow = [this] { HideWindow(); };
   ui.showInfoBalloon = [this](const std::u16string& text, const std::u16string&) { ShowBalloon(text); };
   return OnDeviceChangeMessage(&m_driver, wParam, lParam, ui);
+}
+
+// A right click on a profile button reaches us as the button's context-menu request.
+void CVelkorDlg::OnContextMenu(WPARAM from, LPARAM at) {
+  POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+  if (at == -1) GetCursorPos(&point);
+  for (int button = 0; button < kProfileButtons; ++button)
+    if (reinterpret_cast<HWND>(from) == m_buttons[kIdProfile1 - kIdMinimise + button].hwnd())
+      OpenProfileMenu(button, point);
+}
+
+void CVelkorDlg::OpenProfileMenu(int button, POINT at) {
+  const std::vector<VorlaxItem> items = m_presenter.OpenProfileMenu(button);
+  if (items.empty() || !m_lighting.hwnd()) return;
+  if (button >= 0) m_buttons[kIdProfile1 - kIdMinimise + button].HideTooltip();
+  const int count = static_cast<int>(items.size());
+  const controls::ScreenPoint origin =
+      controls::PlaceComboMenu(RECT32{at.x, at.y, at.x, at.y}, count, GetSystemMetrics(SM_CYSCREEN));
+  // The panel owns the menu: export and import are the panel's commands.
+  controls::OpenSkinnedMenu(m_lighting.hwnd(), origin.x, origin.y, kProfileMenuWidth, kProfileMenuNumber,
+                            items.data(), count);
+}
+
+void CVelkorDlg::OnPanelMenuPicked(WPARAM value, LPARAM menuNumber) {
+  m_presenter.OnProfileMenuPicked(value, static_cast<uintptr_t>(menuNumber));
 }
 
 void CVelkorDlg::OnWindowPosChanging(WINDOWPOS* pos) {
@@ -478,3 +511,37 @@ void CVelkorDlg::ShowKeys(const uint32_t* marks, const uint32_t* colors) {
 void CVelkorDlg::MarkKey(int slot, bool marked) { m_keyboard.MarkKey(slot, marked ? 1 : 0); }
 
 void CVelkorDlg::ShowLighting(PROFILEINFO* profile) { m_lighting.Load(profile); }
+
+void CVelkorDlg::ShowProfileTip(int button, const std::u16string& tip) {
+  if (button >= 0 && button < kProfileButtons) m_buttons[kIdProfile1 - kIdMinimise + button].SetTooltip(tip);
+}
+
+namespace {
+
+FileDialogRequest ProfileFileRequest(bool save, const std::u16string& proposed) {
+  FileDialogRequest request;
+  request.save = save;
+  request.filter = FileFilter(u"kbp(*.kbp)", L"*.kbp");
+  request.defaultExtension = L"kbp";
+  request.proposedName = proposed;
+  // A name that names no file gets our own notice, as any file that cannot be opened does.
+  request.mustExist = false;
+  return request;
+}
+
+}  // namespace
+
+bool CVelkorDlg::AskProfileFileToSave(const std::u16string& proposed, std::u16string* path) {
+  return AskFilePath(hwnd(), ProfileFileRequest(true, proposed), path);
+}
+
+bool CVelkorDlg::AskProfileFileToOpen(std::u16string* path) {
+  return AskFilePath(hwnd(), ProfileFileRequest(false, u"*.kbp"), path);
+}
+
+bool CVelkorDlg::AskProgramFile(std::u16string* path) {
+  FileDialogRequest request;
+  request.filter = FileFilter(g_Texts.tc_profile_programs + u" (*.exe)", L"*.exe");
+  request.defaultExtension = L"exe";
+  return AskFilePath(hwnd(), request, path);
+}

@@ -40,7 +40,7 @@ enum MainControlId : UINT {
   kIdKeyboard = 1100,
 };
 
-class CVelkorDlg : public ui::WindowBase, private MainView {
+class CVelkorDlg : public ui::WindowBase, private MainView, private LedPanelMenuOwner {
  public:
   CVelkorDlg();
   ~CVelkorDlg() override;
@@ -79,6 +79,13 @@ class CVelkorDlg : public ui::WindowBase, private MainView {
   void OnWindowPosChanging(WINDOWPOS* pos);
   void ShowTrayMenu();
   void RemoveTrayIcon();
+  void OnContextMenu(WPARAM from, LPARAM at);
+  // The profile menu for profile button 0..2 (-1: the lighting panel) at a screen point.
+  void OpenProfileMenu(int button, POINT at);
+
+  // LedPanelMenuOwner.
+  void OnPanelRightClick(POINT at) override { OpenProfileMenu(-1, at); }
+  void OnPanelMenuPicked(WPARAM value, LPARAM menuNumber) override;
 
   // MainView.
   void ShowNotice(const std::u16string& text) override;
@@ -99,6 +106,10 @@ class CVelkorDlg : public ui::WindowBase, private MainView {
   void ShowKeys(const uint32_t* marks, const uint32_t* colors) override;
   void MarkKey(int slot, bool marked) override;
   void ShowLighting(PROFILEINFO* profile) override;
+  void ShowProfileTip(int button, const std::u16string& tip) override;
+  bool AskProfileFileToSave(const std::u16string& proposed, std::u16string* path) override;
+  bool AskProfileFileToOpen(std::u16string* path) override;
+  bool AskProgramFile(std::u16string* path) override;
 
   CUSBDriver m_driver;
   MainHostWin m_host;

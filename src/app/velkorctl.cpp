@@ -6,6 +6,7 @@
 
 #include "log/log.h"
 #include "app/profile_file.h"
+#include "app/profile_menu.h"
 #include "app/startup.h"
 #include "config/settings.h"
 #include "config/text_table.h"
@@ -160,12 +161,6 @@ void TellSkipped(const ApplyOutcome& outcome, uint32_t flags, FILE* err) {
                  "profile's mode is %u\n",
                  static_cast<unsigned>(kLedModeColorPerKey), static_cast<unsigned>(outcome.ledMode));
   std::fprintf(err, "velkorctl: nothing was sent\n");
-}
-
-// The last part of a path: the name the game watch looks for among the running programs.
-std::u16string ProgramFileName(const std::u16string& path) {
-  const size_t cut = path.find_last_of(u"\\/");
-  return cut == std::u16string::npos ? path : path.substr(cut + 1);
 }
 
 bool SaveStore(const std::u16string& appData, FILE* err) {

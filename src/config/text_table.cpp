@@ -19,7 +19,7 @@ struct KeySlot {
 const KeySlot kKeys[] = {VELKOR_TEXT_KEYS(VELKOR_TEXT_KEY_ENTRY)};
 #undef VELKOR_TEXT_KEY_ENTRY
 
-static_assert(sizeof(kKeys) / sizeof(kKeys[0]) == 166, "text.xml has 166 keys");
+static_assert(sizeof(kKeys) / sizeof(kKeys[0]) == 172, "text.xml has 172 keys");
 
 // The language file's document lives for the whole process, like the texts read from it.
 markup::MarkupDoc& TextDocument() {

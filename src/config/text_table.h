@@ -36,7 +36,8 @@
   X(tc_adv_str2) X(tc_adv_str3) X(tc_adv_str4) X(tc_adv_str5) X(tc_adv_str6) X(tc_adv_str7)  \
   X(tc_adv_str8) X(tc_adv_str9) X(tc_adv_str10) X(tc_adv_str11) X(tc_adv_str12)              \
   X(tc_adv_str13) X(tc_adv_str14) X(tc_adv_str15) X(tc_adv_str16) X(tc_adv_str17)            \
-  X(tc_adv_str18) X(tc_adv_str19)
+  X(tc_adv_str18) X(tc_adv_str19) X(tc_profile_export) X(tc_profile_import)                \
+  X(tc_profile_link) X(tc_profile_unlink) X(tc_profile_linked) X(tc_profile_programs)
 
 struct TextSlots {
 #define VELKOR_TEXT_SLOT_FIELD(name) std::u16string name;
@@ -47,7 +48,7 @@ struct TextSlots {
 // The process-wide texts; every slot is empty until LoadTextTable runs.
 extern TextSlots g_Texts;
 
-// Number of keys (166).
+// Number of keys (172).
 extern const size_t kTextKeyCount;
 
 // Loads text.xml at `path` and fills every slot in loading order. Slots the file cannot give

@@ -9,6 +9,8 @@
 namespace {
 
 const wchar_t kPngBtnClass[] = L"VelkorPngBtn";
+constexpr COLORREF kTipBackground = RGB(28, 32, 38);
+constexpr int kTipMargin = 6;
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -122,11 +124,24 @@ void CPngBtn::SetClipRegion(HRGN region) {
 
 void CPngBtn::SetTooltip(const std::u16string& text) {
   if (!m_tooltipsOn || !hwnd()) return;
+  if (text.empty()) {
+    // No text, no tip; the tool tip window stays for the next text.
+    if (m_tooltip) SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+    return;
+  }
   if (!m_tooltip) {
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+    // No prefix: a tip may show a file name, whose & is a character like any other.
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (!m_tooltip) return;
+    // The skin's dark look and the button's own font; the system's pale tip would stand out, and
+    // measured in its own font it cut the text short.
+    SendMessageW(m_tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    SendMessageW(m_tooltip, TTM_SETTIPBKCOLOR, kTipBackground, 0);
+    SendMessageW(m_tooltip, TTM_SETTIPTEXTCOLOR, static_cast<COLORREF>(g_Settings.Txt_clr), 0);
+    RECT margin{kTipMargin, kTipMargin / 2, kTipMargin, kTipMargin / 2};
+    SendMessageW(m_tooltip, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
   }
   std::wstring wide = Wide(text);
   TOOLINFOW tool = {};
@@ -142,6 +157,10 @@ void CPngBtn::SetTooltip(const std::u16string& text) {
   else
     SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CPngBtn::HideTooltip() {
+  if (m_tooltip) SendMessageW(m_tooltip, TTM_POP, 0, 0);
 }
 
 void CPngBtn::Repaint() {

@@ -49,8 +49,10 @@ class CPngBtn : public ui::WindowBase {
   // The button takes the region and draws only inside it.
   void SetClipRegion(HRGN region);
 
-  // Tool-tip text; does nothing when the button was created with tool tips off.
+  // Tool-tip text (empty: no tip); does nothing when the button was created with tool tips off.
   void SetTooltip(const std::u16string& text);
+  // Takes a shown tip away (a menu opening over the button must not lie under it).
+  void HideTooltip();
 
   const ui::PngBtnModel& Model() const { return m_model; }
 

@@ -2,6 +2,7 @@
 
 #include "config/settings.h"
 #include "config/text_table.h"
+#include "controls/menu_library.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
 
@@ -242,6 +243,20 @@ void CLedDlg::OnBackgroundPress(LPARAM lParam) {
   PostMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
 }
 
+// Right clicks on the panel's controls come here too: the system hands a context-menu request a
+// child does not handle to its parent.
+void CLedDlg::OnContextMenu(LPARAM lParam) {
+  if (!m_menuOwner) return;
+  POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  if (lParam == -1) GetCursorPos(&at);  // from the keyboard: no point of its own
+  m_menuOwner->OnPanelRightClick(at);
+}
+
+void CLedDlg::OnMenuPicked(WPARAM value, LPARAM menuNumber) {
+  controls::CloseSkinnedMenu(hwnd());
+  if (m_menuOwner) m_menuOwner->OnPanelMenuPicked(value, menuNumber);
+}
+
 bool CLedDlg::PreTranslateMessage(MSG& msg) { return IsSwallowedKey(msg); }
 
 LRESULT CLedDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -256,6 +271,11 @@ LRESULT CLedDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SLIDER_SET:
     case WM_SLIDER_TRACK: OnSlider(msg, wParam, lParam); return 0;
+    case WM_CONTEXTMENU: OnContextMenu(lParam); return 0;
+    case WM_MENU_PICKED: OnMenuPicked(wParam, lParam); return 0;
+    case WM_DESTROY:
+      controls::CloseSkinnedMenu(hwnd());  // a menu must not outlive its owner
+      return Default(msg, wParam, lParam);
     default: return Default(msg, wParam, lParam);
   }
 }

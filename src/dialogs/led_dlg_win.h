@@ -9,7 +9,8 @@
 //   2. SetKeyboardView(view) with the keyboard view;
 //   3. Load(profile) whenever the current profile changes, is reloaded or reset (and Load(nullptr)
 //      before the profile list it points into is emptied);
-//   4. PickKeyColor(slot, colour) when the key function picker returns a colour for a key.
+//   4. PickKeyColor(slot, colour) when the key function picker returns a colour for a key;
+//   5. SetMenuOwner(owner) to offer a menu on a right click.
 // With ApplyNow set the panel queues its own apply requests (2 after a slider, 6 after any other
 // lighting change, 4 after a key colour).
 #pragma once
@@ -27,6 +28,16 @@
 #include "controls/window_base_win.h"
 #include "dialogs/led_panel.h"
 
+// Whoever offers the menu a right click on the panel opens. The menu belongs to the panel's
+// window (so do menus the owner opens for other windows on the panel's behalf), and what is
+// picked in it comes back through the panel.
+class LedPanelMenuOwner {
+ public:
+  virtual ~LedPanelMenuOwner() = default;
+  virtual void OnPanelRightClick(POINT screen) = 0;
+  virtual void OnPanelMenuPicked(WPARAM value, LPARAM menuNumber) = 0;
+};
+
 class CLedDlg : public ui::WindowBase {
  public:
   // `request` queues an apply run (RequestApply when empty).
@@ -34,6 +45,7 @@ class CLedDlg : public ui::WindowBase {
 
   bool Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mainBackground);
   void SetKeyboardView(LedKeyboardView* view) { m_panel.SetKeyboardView(view); }
+  void SetMenuOwner(LedPanelMenuOwner* owner) { m_menuOwner = owner; }
   void Load(PROFILEINFO* profile);
   bool PickKeyColor(int slot, uint32_t color);
   bool Commit() { return m_panel.Commit(); }
@@ -57,6 +69,8 @@ class CLedDlg : public ui::WindowBase {
   void DrawWrappedLabel(HDC dc, const std::u16string& text, const RECT& rect) const;
   void OnSlider(UINT msg, WPARAM value, LPARAM id);
   void OnBackgroundPress(LPARAM lParam);
+  void OnContextMenu(LPARAM lParam);
+  void OnMenuPicked(WPARAM value, LPARAM menuNumber);
 
   LedPanel m_panel;
   ui::SkinImage m_background;
@@ -72,6 +86,7 @@ class CLedDlg : public ui::WindowBase {
   CComboBtn m_mode;
   CComboBtn m_group;
   CColorBtnDlg m_swatches[kSwatchCount];
+  LedPanelMenuOwner* m_menuOwner = nullptr;
   LedPanelState m_shown;  // what the controls and labels show now
   bool m_synced = false;
 };

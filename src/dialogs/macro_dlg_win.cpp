@@ -1,6 +1,5 @@
 #include "dialogs/macro_dlg_win.h"
 
-#include <commdlg.h>
 #include <shlobj.h>
 #include <windowsx.h>
 
@@ -10,6 +9,7 @@
 #include "config/folders.h"
 #include "config/settings.h"
 #include "config/text_table.h"
+#include "controls/file_dialog_win.h"
 #include "controls/menu_library.h"
 #include "controls/msg_dlg_win.h"
 #include "log/log.h"
@@ -429,24 +429,13 @@ bool CMacroDlg::AskKey(const std::u16string& prompt, CapturedKey* key) {
 
 namespace {
 
-const wchar_t kMckFilter[] = L"mck(*.mck)\0*.mck\0";
-
 bool RunFileDialog(HWND owner, bool save, const std::u16string& proposed, std::u16string* path) {
-  wchar_t buffer[MAX_PATH] = {};
-  const std::wstring name = Wide(proposed);
-  name.copy(buffer, MAX_PATH - 1);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kMckFilter;
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrDefExt = L"mck";
-  ofn.Flags = OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!ok) return false;
-  *path = Narrow(buffer);
-  return true;
+  FileDialogRequest request;
+  request.save = save;
+  request.filter = FileFilter(u"mck(*.mck)", L"*.mck");
+  request.defaultExtension = L"mck";
+  request.proposedName = proposed;
+  return AskFilePath(owner, request, path);
 }
 
 }  // namespace
@@ -460,7 +449,8 @@ bool CMacroDlg::AskOpenPath(std::u16string* path) { return RunFileDialog(hwnd(),
 bool CMacroDlg::ChooseFolder(std::u16string* path) {
   BROWSEINFOW info{};
   info.hwndOwner = hwnd();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  // The edit box lets a user type or paste a path instead of walking the whole tree to it.
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (!chosen) return false;
   wchar_t buffer[MAX_PATH] = {};

@@ -156,7 +156,7 @@ def probe(*args):
     for part in line.split():
         if "=" in part:
             k, v = part.split("=", 1)
-            state[k] = int(v)
+            state[k] = int(v) if v.lstrip("-").isdigit() else v
     return state
 
 

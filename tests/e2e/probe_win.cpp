@@ -1,8 +1,13 @@
-// Looks at and moves top-level windows by title, for the end-to-end tests:
+// Looks at and moves top-level windows by title, for the end-to-end tests. A title of the form
+// "class=NAME" finds the window by its class instead (the system's dialogs, "#32770", or the
+// skinned menu, "VorlaxMenu").
 //   probe state <title>      prints "found=1 visible=1 iconic=0 foreground=1 x=.. y=.. w=.. h=.."
 //   probe minimize <title>   minimises the window
 //   probe post <title> <msg> <wParam> <lParam>   posts a message (numbers in decimal or 0x hex)
 //   probe child <title> <id> prints the child control's state (screen rectangle) and its text
+//   probe text <title> <id>  the same, with the text the control itself holds (an edit box's)
+//   probe focus              prints the state, identifier, class and text of the window with the
+//                            keyboard focus, and the class of its top-level window
 //   probe at <title> <x> <y> prints "inside=1" when the screen point belongs to the window or a
 //                            child of it (the window's shape counts)
 //   probe metrics            prints the full-screen work area the main window is centred in
@@ -25,6 +30,35 @@ void PrintState(HWND hwnd) {
   std::printf("found=%d visible=%d iconic=%d foreground=%d x=%ld y=%ld w=%ld h=%ld", hwnd != nullptr,
               hwnd && IsWindowVisible(hwnd), hwnd && IsIconic(hwnd), hwnd && GetForegroundWindow() == hwnd, r.left,
               r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// The text a control holds, asked of it (an edit box keeps its text to itself).
+void PrintControlText(HWND hwnd) {
+  wchar_t text[512] = {};
+  DWORD_PTR length = 0;
+  if (hwnd) SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length);
+  std::printf(" text=%ls\n", text);
+}
+
+HWND FindTop(const wchar_t* title) {
+  if (wcsncmp(title, L"class=", 6) == 0) return FindWindowW(title + 6, nullptr);
+  return FindWindowW(nullptr, title);
+}
+
+int PrintFocus() {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(0, &info);
+  HWND focus = info.hwndFocus;
+  wchar_t cls[128] = {}, top[128] = {};
+  if (focus) {
+    GetClassNameW(focus, cls, 128);
+    GetClassNameW(GetAncestor(focus, GA_ROOT), top, 128);
+  }
+  PrintState(focus);
+  std::printf(" id=%d class=%ls topclass=%ls", focus ? GetDlgCtrlID(focus) : 0, cls, top);
+  PrintControlText(focus);
+  return focus ? 0 : 1;
 }
 
 UINT_PTR Number(const wchar_t* s) { return static_cast<UINT_PTR>(wcstoull(s, nullptr, 0)); }
@@ -72,11 +106,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 5 && wcscmp(argv[1], L"bare") == 0)
     return RunBareWindow(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])));
+  if (argc >= 2 && wcscmp(argv[1], L"focus") == 0) return PrintFocus();
   if (argc < 3) {
     std::fprintf(stderr, "usage: probe state|minimize|post|child|at <title> ...\n");
     return 2;
   }
-  HWND hwnd = FindWindowW(nullptr, argv[2]);
+  HWND hwnd = FindTop(argv[2]);
   if (wcscmp(argv[1], L"state") == 0) {
     PrintState(hwnd);
     std::printf("\n");
@@ -98,6 +133,12 @@ int wmain(int argc, wchar_t** argv) {
     wchar_t text[256] = {};
     if (child) InternalGetWindowText(child, text, 256);
     std::printf(" text=%ls\n", text);
+    return child ? 0 : 1;
+  }
+  if (wcscmp(argv[1], L"text") == 0 && argc == 4) {
+    HWND child = GetDlgItem(hwnd, static_cast<int>(Number(argv[3])));
+    PrintState(child);
+    PrintControlText(child);
     return child ? 0 : 1;
   }
   if (wcscmp(argv[1], L"at") == 0 && argc == 5) {

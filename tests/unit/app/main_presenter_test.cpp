@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/profile_menu.h"
 #include "config/layout.h"
 #include "config/settings.h"
 #include "config/text_table.h"
@@ -14,9 +16,11 @@
 #include "macro/macro_record.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "profile/key_function.h"
 #include "profile/profile.h"
 #include "profile/profile_store.h"
 #include "unit/app/three_key_layout.h"
+#include "unit/moving_clock.h"
 #include "unit/temp_folder.h"
 
 namespace {
@@ -69,6 +73,23 @@ class FakeView : public MainView {
   void ShowKeys(const uint32_t* m, const uint32_t*) override { std::memcpy(marks, m, sizeof marks); }
   void MarkKey(int slot, bool marked) override { marks[slot] = marked; }
   void ShowLighting(PROFILEINFO*) override {}
+  void ShowProfileTip(int button, const std::u16string& tip) override { tips[button] = N(tip); }
+  bool AskProfileFileToSave(const std::u16string& proposed, std::u16string* path) override {
+    return Answer("save " + N(proposed), path);
+  }
+  bool AskProfileFileToOpen(std::u16string* path) override { return Answer("open", path); }
+  bool AskProgramFile(std::u16string* path) override { return Answer("program", path); }
+
+  std::string tips[3];
+  std::u16string answer;  // what the file dialogs give; empty: cancelled
+
+ private:
+  bool Answer(const std::string& call, std::u16string* path) {
+    calls.push_back(call);
+    if (duringModal) duringModal();
+    *path = answer;
+    return !answer.empty();
+  }
 };
 
 class FakeHost : public MainHost {
@@ -107,12 +128,16 @@ class MainPresenterTest : public ::testing::Test {
     g_Texts.tc_msg11 = u"two keyboards";
     g_Texts.tc_msg15 = u"no keyboard";
     g_Texts.tc_proname = u"Profile ";
+    g_Texts.tc_profile_linked = u"linked: %s";
+    plat::ResetTestHooks();
+    UseMovingClock(ticks_);
     LoadThreeKeyLayout();
     ForgetIssuedIds();
     ClearProfileList();
     MacroList.RemoveAll();
   }
   void TearDown() override {
+    plat::ResetTestHooks();
     ClearProfileList();
     MacroList.RemoveAll();
     ClearTextTable();
@@ -142,6 +167,18 @@ class MainPresenterTest : public ::testing::Test {
   FakeView view;
   FakeHost host;
   MainPresenter presenter{view, host, appData};
+  int ticks_ = 0;
+
+  // Opens the profile menu as a right click on `button` (-1: the panel) would and picks `command`.
+  void Pick(int button, uint32_t command) {
+    presenter.OpenProfileMenu(button);
+    presenter.OnProfileMenuPicked(command, kProfileMenuNumber);
+  }
+  std::vector<uint32_t> MenuValues(int button) {
+    std::vector<uint32_t> values;
+    for (const VorlaxItem& item : presenter.OpenProfileMenu(button)) values.push_back(item.dwValue);
+    return values;
+  }
 };
 
 TEST_F(MainPresenterTest, StartOpensWithTheStoredCurrentProfile) {
@@ -337,6 +374,115 @@ TEST_F(MainPresenterTest, FailedGameWatchSendIsRetriedOnlyWhenTheProcessesChange
   EXPECT_EQ(host.sentIds.size(), 2u);
   EXPECT_EQ(CurrentId(), 0x22u);
   EXPECT_EQ(view.pressed, 0);  // hidden: the buttons are left for the next opening
+}
+
+TEST_F(MainPresenterTest, ProfileMenuLinksTheClickedButtonsProfileAndApplySavesIt) {
+  StoreThree(0x11);
+  presenter.Start();
+  EXPECT_EQ(MenuValues(1), (std::vector<uint32_t>{3, 4, 5}));
+
+  view.answer = u"C:\\Games\\Racer.exe";
+  bool busyInDialog = false;
+  view.duringModal = [&] { busyInDialog = presenter.IsBusy(); };
+  Pick(1, kProfileMenuLink);
+  EXPECT_TRUE(busyInDialog);  // the game watch keeps still while the dialog is open
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x22))), "Racer.exe");
+  EXPECT_EQ(CurrentId(), 0x11u);
+  EXPECT_EQ(view.tips[1], "linked: Racer.exe");
+  EXPECT_EQ(view.tips[0], "");
+  EXPECT_EQ(MenuValues(1), (std::vector<uint32_t>{3, 4, 5, 6}));
+
+  presenter.OnApply(false);
+  ClearProfileList();
+  LoadProfileStore(appData);
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x22))), "Racer.exe");
+
+  presenter.Open();  // hidden until now: reloads the store, tips with it
+  EXPECT_EQ(view.tips[1], "linked: Racer.exe");
+  Pick(1, kProfileMenuUnlink);
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x22))), "");
+  EXPECT_EQ(view.tips[1], "");
+}
+
+TEST_F(MainPresenterTest, ProfileMenuPicksThatChangeNothing) {
+  StoreThree(0x11);
+  presenter.Start();
+  view.calls.clear();
+  Pick(2, kProfileMenuLink);  // cancelled dialog
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x33))), "");
+
+  view.answer = u"C:\\Games\\Racer.exe";
+  presenter.OpenProfileMenu(2);
+  presenter.OnProfileMenuPicked(kProfileMenuLink, 0);  // a combo list's number
+  presenter.OnProfileMenuPicked(99, kProfileMenuNumber);
+  EXPECT_EQ(view.calls, (std::vector<std::string>{"program"}));
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x33))), "");
+
+  // A pick no menu of ours asked for: the current profile, as the panel's own menu would.
+  presenter.OnProfileMenuPicked(kProfileMenuLink, kProfileMenuNumber);
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x11))), "Racer.exe");
+}
+
+TEST_F(MainPresenterTest, ExportedProfileImportsIntoAnotherWithItsMacroAndRefreshesOnlyTheCurrent) {
+  StoreThree(0x11);
+  presenter.Start();
+  StMacro dash;
+  NewMacro(u"Dash", &dash);
+  dash.dwMacroId = 0x900;
+  dash.Events[0] = MACROEVENT{0x41, 1, 30};
+  ASSERT_TRUE(AppendMacroCopy(dash));
+  g_pCurProfile->KeyInfo[0].bType = kKeyTypeMacro;
+  g_pCurProfile->KeyInfo[0].dwMacroId = 0x900;
+  SetLinkedProgramName(*g_pCurProfile, u"racer.exe");
+
+  const std::u16string file = folder.U16Path("/out.kbp");
+  view.answer = file;
+  Pick(0, kProfileMenuExport);
+  EXPECT_EQ(view.calls.back(), "save stored.kbp");
+
+  presenter.OnProfileButton(1);
+  ASSERT_EQ(view.marks[0], 0u);
+  Pick(2, kProfileMenuImport);  // not the current profile: nothing shown changes
+  EXPECT_EQ(view.marks[0], 0u);
+  EXPECT_EQ(FindProfile(0x33)->KeyInfo[0].bType, kKeyTypeMacro);
+  EXPECT_EQ(view.tips[2], "linked: racer.exe");
+
+  Pick(-1, kProfileMenuImport);
+  ASSERT_EQ(CurrentId(), 0x22u);
+  EXPECT_EQ(view.marks[0], 1u);
+  const KEYINFO& key = g_pCurProfile->KeyInfo[0];
+  EXPECT_EQ(key.bType, kKeyTypeMacro);
+  EXPECT_NE(key.dwMacroId, 0x900u);
+  const StMacro* copy = FindMacroById(key.dwMacroId);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->Events[0].wVk, 0x41);
+  EXPECT_EQ(N(g_pCurProfile->szName), "stored");
+}
+
+TEST_F(MainPresenterTest, ProfileFileFailuresAreToldAndChangeNothing) {
+  StoreThree(0x11);
+  presenter.Start();
+  const std::u16string empty = folder.U16Path("/empty.kbp");
+  const std::u16string foreign = folder.U16Path("/foreign.kbp");
+  std::ofstream(u16::ToUtf8(empty), std::ios::binary).flush();
+  std::ofstream(u16::ToUtf8(foreign), std::ios::binary) << std::string(17196, '\x55');
+  const PROFILEINFO before = *g_pCurProfile;
+  const struct {
+    uint32_t command;
+    std::u16string path;
+    std::string notice;
+  } cases[] = {
+      {kProfileMenuImport, folder.U16Path("/missing.kbp"), "notice Open profile failed"},
+      {kProfileMenuImport, empty, "notice Open profile failed."},
+      {kProfileMenuImport, foreign, "notice This is not a valid profile"},
+      {kProfileMenuExport, folder.U16Path("/no such folder/out.kbp"), "notice Create profile failed."},
+  };
+  for (const auto& c : cases) {
+    view.answer = c.path;
+    Pick(-1, c.command);
+    EXPECT_EQ(view.calls.back(), c.notice) << N(c.path);
+  }
+  EXPECT_EQ(std::memcmp(&before, g_pCurProfile, sizeof before), 0);
 }
 
 }  // namespace

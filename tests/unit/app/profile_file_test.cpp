@@ -12,6 +12,7 @@
 #include "platform/u16.h"
 #include "profile/key_function.h"
 #include "profile/profile.h"
+#include "unit/moving_clock.h"
 #include "unit/temp_folder.h"
 
 namespace {
@@ -47,15 +48,7 @@ class ProfileFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::ResetTestHooks();
-    // Identifiers come from the clock after a 20 ms wait: a clock that moves on at every reading.
-    plat::TestHooks().sleep = [](uint32_t) {};
-    plat::TestHooks().localTime = [this] {
-      plat::LocalTime t;
-      t.hour = 3;
-      t.second = static_cast<uint16_t>(++ticks_ / 256);
-      t.milliseconds = static_cast<uint16_t>(ticks_ % 256);
-      return t;
-    };
+    UseMovingClock(ticks_);
     MacroList.RemoveAll();
   }
   void TearDown() override {
@@ -122,9 +115,10 @@ TEST_F(ProfileFileTest, ExportRefusesElevenMacrosAndAFailedWriteLeavesTheOldFile
   EXPECT_EQ(tmp_.Read("out/arena.kbp").size(), kProfileFileBytes);
 }
 
-TEST_F(ProfileFileTest, ProposedNameIsCutToNineteenCharacters) {
+TEST_F(ProfileFileTest, ProposedNameKeepsItsEndingWithinNineteenCharacters) {
   EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"Arena")), u"Arena.kbp");
-  EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"ABCDEFGHIJKLMNOP")), u"ABCDEFGHIJKLMNOP.kb");
+  EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"ABCDEFGHIJKLMNO")), u"ABCDEFGHIJKLMNO.kbp");
+  EXPECT_EQ(ProposedProfileFileName(MakeProfile(1, u"ABCDEFGHIJKLMNOPQRS")), u"ABCDEFGHIJKLMNO.kbp");
 }
 
 TEST_F(ProfileFileTest, ReadingTellsEachKindOfBadFile) {

@@ -31,7 +31,7 @@ class TextTableTest : public ::testing::Test {
 };
 
 TEST_F(TextTableTest, ShippedFileFillsEverySlot) {
-  ASSERT_EQ(166u, kTextKeyCount);
+  ASSERT_EQ(172u, kTextKeyCount);
   ASSERT_TRUE(LoadTextTable(ShippedTextXml()));
   for (size_t i = 0; i < kTextKeyCount; ++i)
     EXPECT_FALSE(FindTextSlot(TextKeyName(i))->empty()) << TextKeyName(i);
@@ -46,8 +46,8 @@ TEST_F(TextTableTest, ShippedFileFillsEverySlot) {
 
 TEST_F(TextTableTest, NamesAndSlots) {
   EXPECT_STREQ("tc_title", TextKeyName(0));
-  EXPECT_STREQ("tc_adv_str19", TextKeyName(165));
-  EXPECT_EQ(nullptr, TextKeyName(166));
+  EXPECT_STREQ("tc_profile_programs", TextKeyName(171));
+  EXPECT_EQ(nullptr, TextKeyName(172));
   EXPECT_EQ(&g_Texts.tc_PL, FindTextSlot("tc_PL"));
   EXPECT_EQ(&g_Texts.tc_msg15, FindTextSlot("tc_msg15"));
   EXPECT_EQ(nullptr, FindTextSlot("tc_pl"));
