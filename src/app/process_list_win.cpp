@@ -16,8 +16,8 @@ using QueryInfo = LONG(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
 QueryInfo QueryFunction() {
   static const QueryInfo query = [] {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll ? reinterpret_cast<QueryInfo>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
-                 : nullptr;
+    if (!ntdll) return QueryInfo();
+    return reinterpret_cast<QueryInfo>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
   }();
   return query;
 }
