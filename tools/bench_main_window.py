@@ -3,7 +3,8 @@
 window of the same size with the same 1.3 s timer):
 
   start-up   launch to the window mapped on the X display, the two alternating in one run
-  idle       CPU time over a period, Velkor hidden in the tray (game watch running) vs bare
+  idle       CPU time over a period, Velkor hidden in the tray (TrayIcon 3, a linked profile, so the
+             game watch lists the processes every tick) vs bare
   tick       one game-watch tick (process snapshot and match), from the Wine test's figure, with the
              processes Wine runs and again with --extra-processes more
 
@@ -22,6 +23,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import harness as h  # noqa: E402
+import main_window as mw  # noqa: E402
 
 BARE_TITLE = "Bare Bench Window"
 CLK_TCK = os.sysconf("SC_CLK_TCK")
@@ -87,12 +89,27 @@ def bench_startup(runs):
           f"bare median {b:.2f}s {['%.2f' % x for x in bare]}, ratio {v / b:.2f}")
 
 
-def bench_idle(seconds):
-    folder = h.ProgramFolder("bench-idle")
-    folder.set_option("TrayIcon", "1")
+def linked_store(folder):
+    """A profile store whose second profile is linked to a program that never runs, so that every
+    game-watch tick lists the processes and matches them."""
     h.fresh_user_files()
     proc = start_velkor(folder)
-    h.wait_until(lambda: h.window_state().get("found") == 1, 120, "Velkor's window")
+    wait_mapped(h.TITLE)
+    mw.click_child(mw.APPLY)
+    h.wait_until(lambda: (mw.appdata() / "curid.dct").exists(), 60, "the first store")
+    mw.wait_progress_closed()
+    end(proc, h.TITLE)
+    mw.link_programs([None, "never-running-game"])
+
+
+def bench_idle(seconds):
+    folder = h.ProgramFolder("bench-idle")
+    folder.set_option("TrayIcon", "3")
+    linked_store(folder)
+    proc = start_velkor(folder)
+    wait_mapped(h.TITLE)
+    mw.click_child(mw.CANCEL)  # hidden, in the tray
+    mw.wait_visible(False)
     time.sleep(5)
     c0, t0 = cpu_seconds(proc.pid), time.monotonic()
     time.sleep(seconds)
