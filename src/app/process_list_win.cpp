@@ -6,7 +6,9 @@
 namespace {
 
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
-constexpr size_t kFirstBufferBytes = 256 * 1024;
+// Small to start with and grown to what the machine needs: the system may stage its answer in a
+// buffer as large as ours on every call.
+constexpr size_t kFirstBufferBytes = 32 * 1024;
 // Processes start between asking for the size and reading: room for a few more.
 constexpr size_t kGrowthSlackBytes = 16 * 1024;
 constexpr int kAttempts = 4;
