@@ -3,11 +3,13 @@
 window of the same size with the same 1.3 s timer):
 
   start-up   launch to the window mapped on the X display, the two alternating in one run
-  idle       CPU time over a period, Velkor hidden in the tray (game watch running) vs bare
-  tick       one game-watch tick (process snapshot and match), from the Wine test's figure
+  idle       CPU time over a period, Velkor hidden in the tray (TrayIcon 3, a linked profile, so the
+             game watch lists the processes every tick) vs bare
+  tick       one game-watch tick (process snapshot and match), from the Wine test's figure, with the
+             processes Wine runs and again with --extra-processes more
 
 Run after `make win` with the Wine server started (tests/wine-server.sh start build/win):
-  python3 tools/bench_main_window.py [--runs 5] [--idle 60]
+  python3 tools/bench_main_window.py [--runs 5] [--idle 60] [--only startup|idle|tick ...]
 """
 import argparse
 import os
@@ -21,6 +23,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import harness as h  # noqa: E402
+import main_window as mw  # noqa: E402
 
 BARE_TITLE = "Bare Bench Window"
 CLK_TCK = os.sysconf("SC_CLK_TCK")
@@ -86,12 +89,27 @@ def bench_startup(runs):
           f"bare median {b:.2f}s {['%.2f' % x for x in bare]}, ratio {v / b:.2f}")
 
 
-def bench_idle(seconds):
-    folder = h.ProgramFolder("bench-idle")
-    folder.set_option("TrayIcon", "1")
+def linked_store(folder):
+    """A profile store whose second profile is linked to a program that never runs, so that every
+    game-watch tick lists the processes and matches them."""
     h.fresh_user_files()
     proc = start_velkor(folder)
-    h.wait_until(lambda: h.window_state().get("found") == 1, 120, "Velkor's window")
+    wait_mapped(h.TITLE)
+    mw.click_child(mw.APPLY)
+    h.wait_until(lambda: (mw.appdata() / "curid.dct").exists(), 60, "the first store")
+    mw.wait_progress_closed()
+    end(proc, h.TITLE)
+    mw.link_programs([None, "never-running-game"])
+
+
+def bench_idle(seconds):
+    folder = h.ProgramFolder("bench-idle")
+    folder.set_option("TrayIcon", "3")
+    linked_store(folder)
+    proc = start_velkor(folder)
+    wait_mapped(h.TITLE)
+    mw.click_child(mw.CANCEL)  # hidden, in the tray
+    mw.wait_visible(False)
     time.sleep(5)
     c0, t0 = cpu_seconds(proc.pid), time.monotonic()
     time.sleep(seconds)
@@ -110,22 +128,51 @@ def bench_idle(seconds):
           f"ratio {ratio:.2f}")
 
 
-def bench_tick():
+def run_tick_test():
     exe = h.BUILD / "tests" / "win_app_game_watch_test.exe"
     out = subprocess.run([str(h.BUILD / "wine-run"), str(exe), "--gtest_filter=*OneTick*"], env=h.wine_env(),
                          capture_output=True, text=True, timeout=300)
-    m = re.search(r"game-watch tick: ([0-9.]+) ms", out.stdout)
-    print(f"game-watch tick (snapshot and match): {m.group(1) if m else '?'} ms")
+    m = re.search(r"game-watch tick: ([0-9.]+) ms over ([0-9]+) processes", out.stdout)
+    return (float(m.group(1)), int(m.group(2))) if m else (None, 0)
+
+
+def bench_tick(extra):
+    """The tick with the processes Wine runs anyway, then with `extra` more sleeping beside it, the
+    way a desktop machine runs a hundred programs and services."""
+    ms, count = run_tick_test()
+    print(f"game-watch tick (snapshot and match): {ms} ms over {count} processes")
+    if extra <= 0:
+        return
+    sleepers = [subprocess.Popen([h.WINE, h.PROBE, "sleep", "600000"], env=h.wine_env(), stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) for _ in range(extra)]
+    try:
+        # Wine starts them slowly on a busy machine: measure once they are all listed.
+        h.wait_until(lambda: run_tick_test()[1] >= count + extra, 600, f"{extra} sleeping processes")
+        ms, listed = run_tick_test()
+        print(f"game-watch tick (snapshot and match): {ms} ms over {listed} processes")
+    finally:
+        for p in sleepers:
+            p.kill()
+        for p in sleepers:
+            p.wait()
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--idle", type=int, default=60)
+    parser.add_argument("--extra-processes", type=int, default=60,
+                        help="sleeping processes started beside the tick measurement")
+    parser.add_argument("--only", choices=["startup", "idle", "tick"], action="append",
+                        help="run only these measurements (may be given more than once)")
     args = parser.parse_args()
-    bench_startup(args.runs)
-    bench_idle(args.idle)
-    bench_tick()
+    only = set(args.only or ["startup", "idle", "tick"])
+    if "startup" in only:
+        bench_startup(args.runs)
+    if "idle" in only:
+        bench_idle(args.idle)
+    if "tick" in only:
+        bench_tick(args.extra_processes)
     return 0
 
 

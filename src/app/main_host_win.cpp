@@ -1,8 +1,5 @@
 #include "app/main_host_win.h"
 
-#include <windows.h>
-#include <tlhelp32.h>
-
 #include "device/apply.h"
 #include "device/usb_driver.h"
 #include "profile/profile_store.h"
@@ -25,17 +22,4 @@ MainHost::SendResult MainHostWin::ApplyNow(const PROFILEINFO& profile) {
   return result ? SendResult::kDone : SendResult::kFailed;
 }
 
-std::vector<RunningProcess> MainHostWin::RunningProcesses() {
-  std::vector<RunningProcess> out;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return out;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    const wchar_t* name = entry.szExeFile;
-    out.push_back(RunningProcess{entry.th32ProcessID,
-                                 std::u16string(reinterpret_cast<const char16_t*>(name), wcsnlen(name, MAX_PATH))});
-  }
-  CloseHandle(snapshot);
-  return out;
-}
+std::vector<RunningProcess> MainHostWin::RunningProcesses() { return m_processes.Read(); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/main_presenter.h"
+#include "app/process_list_win.h"
 
 class CUSBDriver;
 
@@ -19,4 +20,5 @@ class MainHostWin : public MainHost {
 
  private:
   CUSBDriver& m_driver;
+  ProcessList m_processes;
 };

@@ -81,6 +81,7 @@ bool CVelkorApp::InitInstance() {
   host_.InitControls();
   gdiplusStarted_ = host_.StartGdiplus();
   g_ProgramFolder = plat::ProgramFolder();
+  if (gdiplusStarted_) host_.PrefetchSkin();
   LoadTextTable(g_ProgramFolder + u"text" + u".xml");
 
   if (!LoadConfig(g_ProgramFolder)) {

@@ -26,6 +26,9 @@ class StartupHost {
   virtual void InitControls() = 0;  // common controls (all classes) and the framework
   virtual bool StartGdiplus() = 0;
   virtual void StopGdiplus() = 0;
+  // With GDI+ running and the program folder known: starts decoding the main window's largest
+  // pictures beside the rest of start-up. StopGdiplus ends it first.
+  virtual void PrefetchSkin() {}
   virtual OsVersion GetOsVersion() = 0;
   virtual void MakeDpiAware() = 0;
   // Creates the named mutex, not owned; null when it could not be created.

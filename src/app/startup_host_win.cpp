@@ -23,7 +23,12 @@ bool CStartupHostWin::StartGdiplus() {
   return Gdiplus::GdiplusStartup(&gdiplusToken_, &input, nullptr) == Gdiplus::Ok;
 }
 
-void CStartupHostWin::StopGdiplus() { Gdiplus::GdiplusShutdown(gdiplusToken_); }
+void CStartupHostWin::StopGdiplus() {
+  prefetch_.reset();
+  Gdiplus::GdiplusShutdown(gdiplusToken_);
+}
+
+void CStartupHostWin::PrefetchSkin() { prefetch_ = std::make_unique<ui::SkinPrefetch>(CVelkorDlg::LargestPictures()); }
 
 OsVersion CStartupHostWin::GetOsVersion() {
   OSVERSIONINFOW info = {};

@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/startup.h"
+#include "controls/skin_image_win.h"
 
 class CStartupHostWin : public StartupHost {
  public:
@@ -11,6 +14,7 @@ class CStartupHostWin : public StartupHost {
   void InitControls() override;
   bool StartGdiplus() override;
   void StopGdiplus() override;
+  void PrefetchSkin() override;
   OsVersion GetOsVersion() override;
   void MakeDpiAware() override;
   void* CreateInstanceMutex(const std::u16string& name, bool& alreadyExisted) override;
@@ -21,4 +25,5 @@ class CStartupHostWin : public StartupHost {
  private:
   HINSTANCE instance_;
   ULONG_PTR gdiplusToken_ = 0;
+  std::unique_ptr<ui::SkinPrefetch> prefetch_;
 };

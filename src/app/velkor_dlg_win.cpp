@@ -57,6 +57,9 @@ struct ButtonLook {
   RECT rect;
 };
 
+const char16_t kBackgroundPicture[] = u"main_nr.png";
+const char16_t kMaskPicture[] = u"main_mask.png";
+
 const ButtonLook kButtonLooks[] = {
     {u"min_nr.png", u"min_ov.png", u"min_ov.png", {912, 29, 928, 44}},
     {u"exit_nr.png", u"exit_ov.png", u"exit_ov.png", {933, 29, 949, 44}},
@@ -112,6 +115,8 @@ void CVelkorDlg::Run() {
   TearDown();
 }
 
+std::vector<std::u16string> CVelkorDlg::LargestPictures() { return {kBackgroundPicture, kMaskPicture}; }
+
 bool CVelkorDlg::OnInitDialog() {
   AddAboutItem();
   LoadWindowIcon();
@@ -149,7 +154,7 @@ void CVelkorDlg::LoadWindowIcon() {
 }
 
 bool CVelkorDlg::BuildSkin() {
-  if (!m_background.LoadSkin(u"main_nr.png")) {
+  if (!m_background.LoadSkin(kBackgroundPicture)) {
     MessageBoxW(hwnd(), L"Load skins failed.", L"Error", MB_OK);
     PostMessageW(hwnd(), WM_CLOSE, 0, 0);
     return false;
@@ -170,7 +175,7 @@ bool CVelkorDlg::BuildSkin() {
 
 void CVelkorDlg::ApplyShape() {
   ui::SkinImage mask;
-  const ui::SkinImage& source = mask.LoadSkin(u"main_mask.png") ? mask : m_background;
+  const ui::SkinImage& source = mask.LoadSkin(kMaskPicture) ? mask : m_background;
   const std::vector<RECT32> runs = MaskRuns(source.pixels(), source.width(), source.height());
   HRGN shape = CreateRectRgn(0, 0, 0, 0);
   std::vector<uint8_t> data(sizeof(RGNDATAHEADER) + sizeof(RECT) * kRegionBatch);

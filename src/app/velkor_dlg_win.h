@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "app/main_host_win.h"
 #include "app/main_presenter.h"
@@ -47,6 +48,8 @@ class CVelkorDlg : public ui::WindowBase, private MainView, private LedPanelMenu
 
   // Creates the window, runs it until it is closed, and tears it down.
   void Run();
+  // The pictures that take longest to decode, in the order the window loads them.
+  static std::vector<std::u16string> LargestPictures();
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 
 #include <cstring>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,27 +24,72 @@ struct DecodedPicture {
   int height = 0;
   std::vector<uint32_t> pixels;
 };
+using Picture = std::shared_ptr<const DecodedPicture>;
+
+// Decodes `path` with GDI+ into the premultiplied pixels `target(width, height)` provides (null
+// when it cannot).
+template <typename Target>
+bool DecodeInto(const std::wstring& path, Target target) {
+  Gdiplus::Bitmap decoded(path.c_str());
+  if (decoded.GetLastStatus() != Gdiplus::Ok) return false;
+  const int width = static_cast<int>(decoded.GetWidth());
+  const int height = static_cast<int>(decoded.GetHeight());
+  if (width <= 0 || height <= 0) return false;
+  uint32_t* pixels = target(width, height);
+  if (!pixels) return false;
+  Gdiplus::BitmapData data = {};
+  data.Width = static_cast<UINT>(width);
+  data.Height = static_cast<UINT>(height);
+  data.Stride = width * 4;
+  data.PixelFormat = PixelFormat32bppPARGB;
+  data.Scan0 = pixels;
+  Gdiplus::Rect all(0, 0, width, height);
+  // Reads straight into the target, converted to premultiplied alpha on the way.
+  if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                       PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+    return false;
+  decoded.UnlockBits(&data);
+  return true;
+}
+
+Picture DecodePicture(const std::wstring& path) {
+  auto picture = std::make_shared<DecodedPicture>();
+  const bool decoded = DecodeInto(path, [&picture](int width, int height) {
+    picture->width = width;
+    picture->height = height;
+    picture->pixels.resize(static_cast<size_t>(width) * height);
+    return picture->pixels.data();
+  });
+  return decoded ? picture : nullptr;
+}
 
 class PictureCache {
  public:
-  std::shared_ptr<const DecodedPicture> Find(const std::wstring& path) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = m_pictures.find(path);
-    return it == m_pictures.end() ? nullptr : it->second;
-  }
-
-  void Add(const std::wstring& path, const SkinImage& image) {
-    auto picture = std::make_shared<DecodedPicture>();
-    picture->width = image.width();
-    picture->height = image.height();
-    picture->pixels.assign(image.pixels(), image.pixels() + static_cast<size_t>(image.width()) * image.height());
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_pictures.emplace(path, std::move(picture));
+  // The decode of `path`, made once: by this call, or earlier, or by another thread right now
+  // (then waited for). Null when the file cannot be decoded; that is not kept, so a later call
+  // tries again.
+  Picture Get(const std::wstring& path) {
+    std::promise<Picture> made;
+    std::shared_future<Picture> known;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      auto it = m_pictures.find(path);
+      if (it != m_pictures.end()) known = it->second;
+      else m_pictures.emplace(path, made.get_future().share());
+    }
+    if (known.valid()) return known.get();
+    Picture picture = DecodePicture(path);
+    if (!picture) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_pictures.erase(path);
+    }
+    made.set_value(picture);
+    return picture;
   }
 
  private:
   std::mutex m_mutex;
-  std::map<std::wstring, std::shared_ptr<const DecodedPicture>> m_pictures;
+  std::map<std::wstring, std::shared_future<Picture>> m_pictures;
 };
 
 // Kept for the life of the process and never destroyed, so that no image loaded or released
@@ -114,35 +160,23 @@ bool SkinImage::Allocate(int width, int height) {
 
 bool SkinImage::Load(const std::wstring& path) {
   Reset();
-  Gdiplus::Bitmap decoded(path.c_str());
-  if (decoded.GetLastStatus() != Gdiplus::Ok) return false;
-  const int width = static_cast<int>(decoded.GetWidth());
-  const int height = static_cast<int>(decoded.GetHeight());
-  if (!Allocate(width, height)) return false;
-  Gdiplus::BitmapData data = {};
-  data.Width = static_cast<UINT>(width);
-  data.Height = static_cast<UINT>(height);
-  data.Stride = width * 4;
-  data.PixelFormat = PixelFormat32bppPARGB;
-  data.Scan0 = m_pixels;
-  Gdiplus::Rect all(0, 0, width, height);
-  // Reads straight into our bitmap, converted to premultiplied alpha on the way.
-  if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                       PixelFormat32bppPARGB, &data) != Gdiplus::Ok) {
+  const bool decoded =
+      DecodeInto(path, [this](int width, int height) { return Allocate(width, height) ? m_pixels : nullptr; });
+  if (!decoded) {
     Reset();
     return false;
   }
-  decoded.UnlockBits(&data);
   GdiFlush();
   return true;
 }
 
 bool SkinImage::LoadShared(const std::wstring& path) {
-  if (const std::shared_ptr<const DecodedPicture> known = Pictures().Find(path))
-    return CopyPixels(known->pixels.data(), known->width, known->height);
-  if (!Load(path)) return false;
-  Pictures().Add(path, *this);
-  return true;
+  const Picture picture = Pictures().Get(path);
+  if (!picture) {
+    Reset();
+    return false;
+  }
+  return CopyPixels(picture->pixels.data(), picture->width, picture->height);
 }
 
 bool SkinImage::LoadSkin(const std::u16string& name) { return LoadShared(SkinPath(name)); }
@@ -166,6 +200,28 @@ bool SkinImage::CropFrom(const SkinImage& source, const RECT& part) {
                 source.m_pixels + static_cast<size_t>(part.top + row) * source.m_width + part.left,
                 static_cast<size_t>(width) * 4);
   return true;
+}
+
+namespace {
+std::vector<std::wstring> SkinPaths(const std::vector<std::u16string>& names) {
+  std::vector<std::wstring> paths;
+  for (const std::u16string& name : names) paths.push_back(SkinPath(name));
+  return paths;
+}
+}  // namespace
+
+// The paths are made here: the program folder is read on the thread that may change it.
+SkinPrefetch::SkinPrefetch(const std::vector<std::u16string>& names)
+    : m_thread([this, paths = SkinPaths(names)] {
+        for (const std::wstring& path : paths) {
+          if (m_stop.load()) break;
+          Pictures().Get(path);
+        }
+      }) {}
+
+SkinPrefetch::~SkinPrefetch() {
+  m_stop.store(true);
+  if (m_thread.joinable()) m_thread.join();
 }
 
 uint32_t SkinImage::StraightPixel(int x, int y) const {

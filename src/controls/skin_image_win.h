@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace ui {
 
@@ -58,6 +61,22 @@ class SkinImage {
   uint32_t* m_pixels = nullptr;
   int m_width = 0;
   int m_height = 0;
+};
+
+// Decodes skin pictures on a thread of its own for LoadSkin to copy later, so that the decoding
+// overlaps whatever the program does before it builds the window that shows them. LoadSkin of a
+// picture still being decoded waits for it. Destruction waits for the picture under way (GDI+
+// must run until then) and skips the rest.
+class SkinPrefetch {
+ public:
+  explicit SkinPrefetch(const std::vector<std::u16string>& names);
+  ~SkinPrefetch();
+  SkinPrefetch(const SkinPrefetch&) = delete;
+  SkinPrefetch& operator=(const SkinPrefetch&) = delete;
+
+ private:
+  std::atomic<bool> m_stop{false};
+  std::thread m_thread;
 };
 
 // "<program folder>skins\<name>" as a wide path.

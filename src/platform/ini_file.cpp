@@ -1,5 +1,5 @@
 // The parts of plat::IniFile both builds share; each build's platform file constructs it from a
-// path (the POSIX one parsing the file there and then).
+// path, reading and parsing the file there and then.
 #include "platform/platform.h"
 
 namespace plat {

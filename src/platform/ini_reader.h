@@ -1,5 +1,5 @@
 // A reader of Windows profile (ini) files that gives the results of GetPrivateProfileIntW and
-// GetPrivateProfileStringW, so that the POSIX build reads cfg.ini exactly as Windows does.
+// GetPrivateProfileStringW, so that cfg.ini is read once and exactly as Windows does in both builds.
 #pragma once
 
 #include <cstddef>

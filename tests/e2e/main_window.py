@@ -1,8 +1,15 @@
 """What the main window's end-to-end tests share: its controls by identifier, the skinned message
 box, the profile store and the simulated keyboard's wire log."""
+import re
 import struct
+import subprocess
+import sys
+from pathlib import Path
 
 import harness as h
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from skin.pixels import read_png  # noqa: E402
 
 # Control identifiers of the main window (src/app/velkor_dlg_win.h) and of the message box.
 MINIMISE, CLOSE, PROFILE1, PROFILE2, PROFILE3, MACROS, RESTORE, OK, CANCEL, APPLY = range(1000, 1010)
@@ -60,6 +67,26 @@ def answer_box(text, button=BOX_OK):
 def wait_progress_closed(timeout=30):
     """The apply worker has closed the progress dialog and the main window takes clicks again."""
     h.wait_until(lambda: h.window_state("MyProgressDlg..").get("found") == 0, timeout, "the progress dialog to close")
+
+
+def screen_pixel(x, y):
+    """(r, g, b) as the display shows it at (x, y)."""
+    out = subprocess.run(["import", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-"],
+                         env=h.wine_env(), capture_output=True, text=True, timeout=30).stdout
+    m = re.search(r"^0,0: \((\d+),(\d+),(\d+)", out, re.MULTILINE)
+    return tuple(int(v) for v in m.groups()) if m else None
+
+
+# Where the skinned buttons' pictures differ between their looks, away from the caption.
+LOOK_PIXEL = (4, 12)
+
+
+def wait_button_look(folder, control_id, picture, timeout=20):
+    """Waits until the display shows the button drawn with `picture` (a file of the skin)."""
+    want = read_png(folder.file(f"skins/{picture}").read_bytes()).pixel(*LOOK_PIXEL)[:3]
+    c = child(control_id)
+    h.wait_until(lambda: screen_pixel(c["x"] + LOOK_PIXEL[0], c["y"] + LOOK_PIXEL[1]) == want, timeout,
+                 f"button {control_id} drawn as {picture}")
 
 
 def wait_visible(visible, timeout=20):

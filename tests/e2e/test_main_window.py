@@ -1,7 +1,6 @@
 """The main window under Wine: its shape and place, the keys it ignores, dragging, the profile
 buttons, Apply, OK, Cancel and Restore against the simulated keyboard and the profile store."""
 import sys
-import time
 from pathlib import Path
 
 import harness as h
@@ -36,7 +35,11 @@ def test_shape_place_inert_keys_and_dragging():
         h.click(state["x"] + 600, state["y"] + 600)
         for key in ("Return", "Escape", "space", "F1"):
             h.xdotool("key", key)
-        time.sleep(1.5)
+        # Input is handled in order: once the pointer after the keys lights Apply up, the keys
+        # were handled, and no box of theirs holds the window.
+        apply = mw.child(mw.APPLY)
+        h.xdotool("mousemove", str(apply["x"] + apply["w"] // 2), str(apply["y"] + apply["h"] // 2))
+        mw.wait_button_look(folder, mw.APPLY, "btn_ov.png")
         assert h.window_state()["visible"] == 1
         assert h.window_state(mw.TEXTS["tc_msg15"]).get("found") == 0
         assert not (mw.appdata() / "pro.dct").exists()  # Enter did not press OK or Apply
@@ -83,7 +86,8 @@ def test_profiles_apply_ok_cancel_and_restore():
         mw.post(mw.WM_TRAY_NOTIFY, 0, mw.TRAY_OPEN)
         mw.wait_visible(True)
         mw.click_child(mw.PROFILE2)
-        time.sleep(0.5)
+        mw.wait_button_look(folder, mw.PROFILE2, "button_dn.png")
+        mw.wait_button_look(folder, mw.PROFILE3, "button_nr.png")
         h.screenshot("main-window-profile-2")
 
         # Restore asks first; Cancel on the question changes nothing.

@@ -46,4 +46,28 @@ TEST(SkinImageShared, AFileThatCouldNotBeReadIsTriedAgain) {
   EXPECT_EQ(Colour(image), kSecond);
 }
 
+// Loads copy what a prefetch decoded, waiting for a picture still under way rather than decoding
+// it a second time.
+TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecoded) {
+  skintest::Gdiplus gdiplus;
+  skintest::ProgramFolder folder;
+  folder.Picture(L"big.bmp", 640, 480, kFirst);
+  folder.Picture(L"small.bmp", 4, 4, kFirst);
+  {
+    ui::SkinPrefetch prefetch({u"big.bmp", u"small.bmp"});
+    ui::SkinImage big;
+    ASSERT_TRUE(big.LoadSkin(u"big.bmp"));
+    EXPECT_EQ(big.width(), 640);
+    EXPECT_EQ(Colour(big), kFirst);
+  }
+  folder.Picture(L"big.bmp", 4, 4, kSecond);
+  ui::SkinImage again;
+  ASSERT_TRUE(again.LoadSkin(u"big.bmp"));
+  EXPECT_EQ(again.width(), 640);
+  EXPECT_EQ(Colour(again), kFirst);
+  ui::SkinImage small;
+  ASSERT_TRUE(small.LoadSkin(u"small.bmp"));
+  EXPECT_EQ(Colour(small), kFirst);
+}
+
 }  // namespace

@@ -98,6 +98,34 @@ TEST(IniReader, StringsMatchTheSystemForEveryBufferSize) {
   }
 }
 
+// plat::IniFile reads the file once; what it answers must still be what the system reads from
+// the file, whatever its encoding.
+TEST(IniReader, AFileReadOnceAnswersAsTheSystem) {
+  const std::string ansi = "[OPT]\r\nname=caf\xE9 cr\xE8me\r\nword=abc\r\n";
+  const std::string utf16 = [] {
+    std::string bytes = "\xFF\xFE";
+    for (char c : std::string("[OPT]\r\nname=caf\xE9\r\nword=ab\r\n")) {
+      bytes += c;
+      bytes += '\0';
+    }
+    return bytes;
+  }();
+  const std::string utf8 = "\xEF\xBB\xBF[OPT]\r\nname=caf\xC3\xA9\r\n";
+  for (const std::string& content : {std::string(kTricky), ansi, utf8, utf16}) {
+    IniFile f(u"velkor_ini_once.ini", content);
+    const plat::IniFile once(f.path);
+    for (const char16_t* section : {u"OPT", u"Other"}) {
+      for (const char16_t* key : {u"name", u"word", u"hex", u"dup", u"spaced key", u"list", u"missing"}) {
+        EXPECT_EQ(u16::ToUtf8(once.GetString(section, key, u"dflt", 512)),
+                  u16::ToUtf8(plat::IniGetString(section, key, u"dflt", 512, f.path)))
+            << u16::ToUtf8(section) << "/" << u16::ToUtf8(key);
+        EXPECT_EQ(once.GetInt(section, key, 7), plat::IniGetInt(section, key, 7, f.path));
+      }
+    }
+  }
+  EXPECT_EQ(plat::IniFile(TempPath(u"velkor_no_such.ini")).GetString(u"OPT", u"hex", u"d", 10), u"d");
+}
+
 TEST(IniReader, MissingFileGivesDefaults) {
   std::u16string path = TempPath(u"velkor_no_such.ini");
   EXPECT_EQ(plat::IniGetInt(u"OPT", u"hex", 42, path), 42u);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/ini_reader.h"
 #include "platform/u16.h"
 
 namespace plat {
@@ -297,7 +298,31 @@ std::u16string IniGetString(const std::u16string& section, const std::u16string&
   return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
 }
 
-IniFile::IniFile(std::u16string path) : m_path(std::move(path)) {}
+namespace {
+
+// The file as the system's profile functions read it: UTF-16 or UTF-8 when a byte-order mark
+// says so, otherwise text in the ANSI code page. Empty when it cannot be read: every key then
+// answers its default, as the system does for a missing file.
+std::u16string ProfileText(const std::u16string& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes) || bytes.empty()) return std::u16string();
+  const std::string raw(bytes.begin(), bytes.end());
+  if (raw.compare(0, 2, "\xFF\xFE") == 0 || raw.compare(0, 3, "\xEF\xBB\xBF") == 0) return ini::DecodeFile(raw);
+  if (raw.compare(0, 2, "\xFE\xFF") == 0) {
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += static_cast<char16_t>((bytes[i] << 8) | bytes[i + 1]);
+    return text;
+  }
+  std::u16string text;
+  DecodeCodePage(AnsiCodePage(), bytes.data(), bytes.size(), text);
+  return text;
+}
+
+}  // namespace
+
+// Read once and answered from memory: the system's functions open the file again for every key,
+// which cfg.ini's hundred and more keys turned into a visible part of start-up.
+IniFile::IniFile(std::u16string path) : m_path(std::move(path)), m_table(ProfileText(m_path)), m_parsed(true) {}
 
 bool DecodeCodePage(uint32_t codePage, const void* data, size_t size, std::u16string& out) {
   out.clear();

@@ -31,6 +31,7 @@ class FakeHost : public StartupHost {
     return true;
   }
   void StopGdiplus() override { calls.push_back("StopGdiplus"); }
+  void PrefetchSkin() override { calls.push_back("PrefetchSkin"); }
   OsVersion GetOsVersion() override {
     calls.push_back("GetOsVersion");
     return os;
@@ -111,9 +112,9 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, RunsTheStepsInOrderAndLogsLaunchAndExit) {
   FakeHost host;
-  std::vector<std::string> expected = {"InitControls", "StartGdiplus", "GetOsVersion", "MakeDpiAware",
-                                       "CreateInstanceMutex", "RunMainWindow", "StopGdiplus",
-                                       "CloseInstanceMutex"};
+  std::vector<std::string> expected = {"InitControls",        "StartGdiplus",  "PrefetchSkin",
+                                       "GetOsVersion",        "MakeDpiAware",  "CreateInstanceMutex",
+                                       "RunMainWindow",       "StopGdiplus",   "CloseInstanceMutex"};
   EXPECT_EQ(Run(host), expected);
   EXPECT_EQ(host.mutexName, u"TEST_MUTEX");
   ASSERT_GE(log.size(), 4u);
