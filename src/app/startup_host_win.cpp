@@ -24,11 +24,13 @@ bool CStartupHostWin::StartGdiplus() {
 }
 
 void CStartupHostWin::StopGdiplus() {
-  prefetch_.reset();
+  prefetch_.Stop();
   Gdiplus::GdiplusShutdown(gdiplusToken_);
 }
 
-void CStartupHostWin::PrefetchSkin() { prefetch_ = std::make_unique<ui::SkinPrefetch>(CVelkorDlg::LargestPictures()); }
+void CStartupHostWin::PrefetchSkin() {
+  prefetch_.Start(CVelkorDlg::LargestPictures(), ui::SkinPrefetch::Urgency::kNeededSoon);
+}
 
 OsVersion CStartupHostWin::GetOsVersion() {
   OSVERSIONINFOW info = {};

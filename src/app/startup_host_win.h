@@ -3,10 +3,9 @@
 
 #include <windows.h>
 
-#include <memory>
 
 #include "app/startup.h"
-#include "controls/skin_image_win.h"
+#include "controls/skin_prefetch_win.h"
 
 class CStartupHostWin : public StartupHost {
  public:
@@ -25,5 +24,5 @@ class CStartupHostWin : public StartupHost {
  private:
   HINSTANCE instance_;
   ULONG_PTR gdiplusToken_ = 0;
-  std::unique_ptr<ui::SkinPrefetch> prefetch_;
+  ui::SkinPrefetch prefetch_;
 };

@@ -130,7 +130,7 @@ bool CVelkorDlg::OnInitDialog() {
   m_driver.FindDev();
   // Without a keyboard (and Suwnd 0) the program ends; the window never shows.
   if (!m_presenter.Start()) m_shown = false;
-  else m_prefetch.Start(KeyFunPickPictures());
+  else m_prefetch.Start(KeyFunPickPictures(), ui::SkinPrefetch::Urgency::kIdleTime);
   return true;
 }
 

@@ -202,27 +202,7 @@ bool SkinImage::CropFrom(const SkinImage& source, const RECT& part) {
   return true;
 }
 
-namespace {
-std::vector<std::wstring> SkinPaths(const std::vector<std::u16string>& names) {
-  std::vector<std::wstring> paths;
-  for (const std::u16string& name : names) paths.push_back(SkinPath(name));
-  return paths;
-}
-}  // namespace
-
-// The paths are made here: the program folder is read on the thread that may change it.
-SkinPrefetch::SkinPrefetch(const std::vector<std::u16string>& names)
-    : m_thread([this, paths = SkinPaths(names)] {
-        for (const std::wstring& path : paths) {
-          if (m_stop.load()) break;
-          Pictures().Get(path);
-        }
-      }) {}
-
-SkinPrefetch::~SkinPrefetch() {
-  m_stop.store(true);
-  if (m_thread.joinable()) m_thread.join();
-}
+void SkinImage::DecodeShared(const std::wstring& path) { Pictures().Get(path); }
 
 uint32_t SkinImage::StraightPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;

@@ -5,11 +5,8 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace ui {
 
@@ -30,6 +27,8 @@ class SkinImage {
   bool LoadShared(const std::wstring& path);
   // "<program folder>skins\<name>", through LoadShared.
   bool LoadSkin(const std::u16string& name);
+  // Decodes `path` into the store LoadShared copies from, making no image: for SkinPrefetch.
+  static void DecodeShared(const std::wstring& path);
   // A copy of the part of `source` inside `part`; false (and empty) when that part is empty or
   // not wholly inside the source.
   bool CropFrom(const SkinImage& source, const RECT& part);
@@ -61,22 +60,6 @@ class SkinImage {
   uint32_t* m_pixels = nullptr;
   int m_width = 0;
   int m_height = 0;
-};
-
-// Decodes skin pictures on a thread of its own for LoadSkin to copy later, so that the decoding
-// overlaps whatever the program does before it builds the window that shows them. LoadSkin of a
-// picture still being decoded waits for it. Destruction waits for the picture under way (GDI+
-// must run until then) and skips the rest.
-class SkinPrefetch {
- public:
-  explicit SkinPrefetch(const std::vector<std::u16string>& names);
-  ~SkinPrefetch();
-  SkinPrefetch(const SkinPrefetch&) = delete;
-  SkinPrefetch& operator=(const SkinPrefetch&) = delete;
-
- private:
-  std::atomic<bool> m_stop{false};
-  std::thread m_thread;
 };
 
 // "<program folder>skins\<name>" as a wide path.

@@ -1,19 +1,18 @@
 #include "controls/skin_prefetch_win.h"
 
-#include <utility>
-
 #include "controls/skin_image_win.h"
 
 namespace ui {
 
-void SkinPrefetch::Start(std::vector<std::u16string> names) {
+void SkinPrefetch::Start(const std::vector<std::u16string>& names, Urgency urgency) {
   if (m_thread) return;
-  m_names = std::move(names);
+  // The paths are made here: the program folder is read on the thread that may change it.
+  m_paths.clear();
+  for (const std::u16string& name : names) m_paths.push_back(SkinPath(name));
   m_stop = false;
   m_thread = CreateThread(nullptr, 0, Run, this, CREATE_SUSPENDED, nullptr);
-  if (!m_thread) return;  // the dialogs decode for themselves then
-  // The user's clicks come first: this only fills otherwise idle time.
-  SetThreadPriority(m_thread, THREAD_PRIORITY_LOWEST);
+  if (!m_thread) return;  // the windows decode for themselves then
+  if (urgency == Urgency::kIdleTime) SetThreadPriority(m_thread, THREAD_PRIORITY_LOWEST);
   ResumeThread(m_thread);
 }
 
@@ -27,10 +26,9 @@ void SkinPrefetch::Stop() {
 
 DWORD WINAPI SkinPrefetch::Run(void* self) {
   auto* prefetch = static_cast<SkinPrefetch*>(self);
-  for (const std::u16string& name : prefetch->m_names) {
+  for (const std::wstring& path : prefetch->m_paths) {
     if (prefetch->m_stop) break;
-    SkinImage picture;
-    picture.LoadSkin(name);
+    SkinImage::DecodeShared(path);
   }
   return 0;
 }

@@ -1,6 +1,7 @@
-// Decodes skin pictures on a low-priority thread of its own, so that a dialog opened later finds
-// them already decoded (SkinImage::LoadSkin keeps every decode for the process) instead of
-// decoding them while the user waits for it. Pictures only: the thread touches no window.
+// Decodes skin pictures on a thread of its own into the store SkinImage::LoadSkin copies from, so
+// that the window showing them later finds them decoded instead of decoding while the user waits.
+// A load of a picture still being decoded waits for it rather than decoding it twice. Pictures
+// only: the thread touches no window.
 #pragma once
 
 #include <windows.h>
@@ -13,21 +14,26 @@ namespace ui {
 
 class SkinPrefetch {
  public:
+  enum class Urgency {
+    kNeededSoon,  // the window about to be built shows them: decode alongside its building
+    kIdleTime,    // a dialog the user may open later: the user's clicks come first
+  };
+
   SkinPrefetch() = default;
   ~SkinPrefetch() { Stop(); }
   SkinPrefetch(const SkinPrefetch&) = delete;
   SkinPrefetch& operator=(const SkinPrefetch&) = delete;
 
   // Starts decoding `names` (files of the skin folder) unless a prefetch is running already.
-  void Start(std::vector<std::u16string> names);
-  // Lets the picture being decoded finish, skips the rest and waits for the thread: before GDI+
-  // shuts down.
+  void Start(const std::vector<std::u16string>& names, Urgency urgency);
+  // Lets the picture being decoded finish, skips the rest and waits for the thread: needed
+  // before GDI+ shuts down.
   void Stop();
 
  private:
   static DWORD WINAPI Run(void* self);
 
-  std::vector<std::u16string> m_names;
+  std::vector<std::wstring> m_paths;
   std::atomic<bool> m_stop{false};
   HANDLE m_thread = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "controls/skin_image_win.h"
+#include "controls/skin_prefetch_win.h"
 #include "skin_fixture_win.h"
 
 namespace {
@@ -54,7 +55,8 @@ TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecoded) {
   folder.Picture(L"big.bmp", 640, 480, kFirst);
   folder.Picture(L"small.bmp", 4, 4, kFirst);
   {
-    ui::SkinPrefetch prefetch({u"big.bmp", u"small.bmp"});
+    ui::SkinPrefetch prefetch;
+    prefetch.Start({u"big.bmp", u"small.bmp"}, ui::SkinPrefetch::Urgency::kNeededSoon);
     ui::SkinImage big;
     ASSERT_TRUE(big.LoadSkin(u"big.bmp"));
     EXPECT_EQ(big.width(), 640);

@@ -357,7 +357,7 @@ int main(int argc, char** argv) {
   // As the main window does once it is up; a user's first click comes half a second later at
   // the earliest.
   ui::SkinPrefetch prefetch;
-  prefetch.Start(KeyFunPickPictures());
+  prefetch.Start(KeyFunPickPictures(), ui::SkinPrefetch::Urgency::kIdleTime);
   HWND parent = MakeParent();
   for (const double until = NowMs() + 500; NowMs() < until; Sleep(10)) Pump();
   if (mode == "picker") BenchPicker(parent, runs, argc > 5 && std::string(argv[5]) == "timeline");
