@@ -14,6 +14,11 @@ jobs=${3:-1}
 runs=${4:-0}
 runsArg=()
 [ "$runs" -gt 0 ] && runsArg=(-runs="$runs")
+# An input frees well under a megabyte, so a 32 MB quarantine still holds back the frees of
+# dozens of inputs (a use-after-free is caught as before) and keeps the heap warm; the default
+# 256 MB spreads the inputs over fresh pages, whose faults cost a fifth to a third of the run.
+# A caller's own ASAN_OPTIONS win.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 shopt -s nullglob
