@@ -61,10 +61,10 @@ fuzz: native
 	$(BUILD)/native/fuzz/$(FUZZ)_fuzz -max_total_time=$(or $(SECONDS),600) -print_final_stats=1 \
 	  $(BUILD)/native/fuzz/corpus-$(FUZZ) $(wildcard fuzz/corpus/$(FUZZ))
 
-# Every fuzz target for SECONDS each, FUZZ_JOBS at a time, one line per target:
-# make fuzz-all SECONDS=1200 FUZZ_JOBS=2
+# Every fuzz target for SECONDS each (or until it has run RUNS inputs), FUZZ_JOBS at a time,
+# one line per target: make fuzz-all SECONDS=1200 FUZZ_JOBS=2 RUNS=1000000
 fuzz-all: native
-	tools/fuzz-all.sh $(BUILD)/native $(or $(SECONDS),60) $(or $(FUZZ_JOBS),1)
+	tools/fuzz-all.sh $(BUILD)/native $(or $(SECONDS),60) $(or $(FUZZ_JOBS),1) $(or $(RUNS),0)
 
 clean:
 	rm -rf $(BUILD)

@@ -20,9 +20,18 @@ std::string g_dir;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (g_dir.empty()) {
-    char dir[] = "/tmp/velkor-fuzz-cfg-XXXXXX";
-    if (!mkdtemp(dir)) abort();
+    // Inputs that turn on the file log write Log.txt there: a memory-backed folder keeps the
+    // disk out of every such run.
+    char shm[] = "/dev/shm/velkor-fuzz-cfg-XXXXXX";
+    char tmp[] = "/tmp/velkor-fuzz-cfg-XXXXXX";
+    const char* dir = mkdtemp(shm);
+    if (!dir) dir = mkdtemp(tmp);
+    if (!dir) abort();
     g_dir = dir;
+    atexit([] {
+      std::remove((g_dir + "/Log.txt").c_str());
+      std::remove(g_dir.c_str());
+    });
     plat::TestHooks().messageBox = [](const std::u16string&, const std::u16string&, uint32_t) {
       return plat::kIdOk;
     };

@@ -32,11 +32,18 @@ struct Token {
   uint32_t start = 0;
   uint32_t length = 0;
   bool emptyElement = false;  // start tag written as <name ... />
-  std::u16string message;     // why a malformed token is malformed
+  // For a malformed token: what is wrong, and whether it is cut off by the end of the text
+  // rather than holding a wrong character. Only the first problem of a document is told, so the
+  // message is built on demand (MalformedMessage), not for every malformed token.
+  const char16_t* problem = nullptr;
+  bool unterminated = false;
 };
 
 // Reads one node of `text` starting at `offset`.
 Token ScanToken(const std::u16string& text, uint32_t offset);
+
+// Why a malformed token is malformed ("Comment at offset 12 unterminated", ...).
+std::u16string MalformedMessage(const Token& token);
 
 // One element of the table; eight 32-bit fields.
 struct ElementRecord {

@@ -163,7 +163,7 @@ const char16_t kCp1252High[32] = {
 
 std::u16string ConvertBytes(const uint8_t* p, size_t n, Conversion conv) {
   if (conv == Conversion::Utf8)
-    return u16::FromUtf8(std::string(reinterpret_cast<const char*>(p), n));
+    return u16::FromUtf8(reinterpret_cast<const char*>(p), n);
   std::u16string out(n, u'\0');
   for (size_t i = 0; i < n; ++i) {
     uint8_t b = p[i];

@@ -1,7 +1,9 @@
 // The document parser: builds the element table from the scanner's tokens, keeps the stack of
 // open elements and closes the ones whose end tag never came.
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +15,26 @@ namespace {
 
 constexpr uint32_t kStartTagMask = 0x3FFFFF;  // 22 bits
 constexpr uint32_t kEndTagMax = 0x3FF;        // 10 bits
+
+// Element names compared as the document compares them: exactly, or with ASCII case folded.
+struct NameHash {
+  bool fold;
+  size_t operator()(std::u16string_view name) const {
+    uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char16_t c : name) h = (h ^ (fold ? FoldAscii(c) : c)) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+
+struct NameEqual {
+  bool fold;
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i] && !(fold && FoldAscii(a[i]) == FoldAscii(b[i]))) return false;
+    return true;
+  }
+};
 
 }  // namespace
 
@@ -166,13 +188,14 @@ bool MarkupDoc::ParseDocument() {
   std::vector<uint32_t> stack;
   stack.reserve(6);
   // How many open elements carry each name: an end tag that matches none is told at once
-  // instead of by walking the whole stack, which on deep nesting would be quadratic.
-  std::unordered_map<std::u16string, uint32_t> openNames;
+  // instead of by walking the whole stack, which on deep nesting would be quadratic. Names are
+  // views into the text, and a name's entry stays at 0 when its last element closes, so that
+  // elements open and close without an allocation each.
+  const bool fold = (m_flags & kDocIgnoreCase) != 0;
+  std::unordered_map<std::u16string_view, uint32_t, NameHash, NameEqual> openNames(
+      16, NameHash{fold}, NameEqual{fold});
   auto nameKey = [this](uint32_t offset, uint32_t count) {
-    std::u16string key = m_text.substr(offset, count);
-    if (m_flags & kDocIgnoreCase)
-      for (char16_t& c : key) c = FoldAscii(c);
-    return key;
+    return std::u16string_view(m_text.data() + offset, count);
   };
   auto push = [&](uint32_t index) {
     if (stack.size() == stack.capacity()) stack.reserve(stack.capacity() * 2 + 6);
@@ -184,7 +207,7 @@ bool MarkupDoc::ParseDocument() {
     while (stack.size() > newSize) {
       uint32_t nameOffset = Rec(stack.back()).start + 1;
       auto it = openNames.find(nameKey(nameOffset, NameLength(nameOffset)));
-      if (it != openNames.end() && --it->second == 0) openNames.erase(it);
+      if (it != openNames.end() && it->second) --it->second;
       stack.pop_back();
     }
   };
@@ -228,7 +251,8 @@ bool MarkupDoc::ParseDocument() {
     } else if (t.kind == kNodeEndTag) {
       uint32_t nameOffset = t.start + 2;
       uint32_t nameLength = NameLength(nameOffset);
-      size_t k = openNames.count(nameKey(nameOffset, nameLength)) ? stack.size() : 0;
+      auto open = openNames.find(nameKey(nameOffset, nameLength));
+      size_t k = open != openNames.end() && open->second ? stack.size() : 0;
       while (k > 0 && !NamesMatch(stack[k - 1], nameOffset, nameLength)) --k;
       if (k == 0) {
         NoteProblem([&] {
@@ -252,7 +276,7 @@ bool MarkupDoc::ParseDocument() {
         pop(stack.size() - 1);
       }
     } else if (t.kind == kNodeMalformed) {
-      NoteProblem([&] { return t.message; });
+      NoteProblem([&] { return MalformedMessage(t); });
       if (!stack.empty()) Rec(stack.back()).levelFlags |= kFlagProblemBelow;
     }
     offset = t.start + t.length;

@@ -1,7 +1,6 @@
 // The token scanner: reads one node (text, tag, comment, CDATA, ...) of a document's text and
 // says where it ends, or why it is malformed.
 #include <string>
-#include <utility>
 
 #include "config/markup.h"
 #include "config/markup_internal.h"
@@ -31,26 +30,33 @@ size_t FindTagEnd(const std::u16string& text, size_t from) {
   return std::u16string::npos;
 }
 
-Token Malformed(uint32_t start, uint32_t length, std::u16string message) {
+Token Malformed(uint32_t start, uint32_t length, const char16_t* problem, bool unterminated) {
   Token t;
   t.kind = kNodeMalformed;
   t.start = start;
   t.length = length;
-  t.message = std::move(message);
+  t.problem = problem;
+  t.unterminated = unterminated;
   return t;
 }
 
 Token Unterminated(const std::u16string& text, uint32_t start, const char16_t* what) {
-  return Malformed(start, static_cast<uint32_t>(text.size() - start),
-                   std::u16string(what) + u" at offset " + Num(start) + u" unterminated");
+  return Malformed(start, static_cast<uint32_t>(text.size() - start), what, true);
 }
 
 Token Incorrect(uint32_t start, const char16_t* what) {
   // Only the '<' is consumed; what follows is read again as ordinary content.
-  return Malformed(start, 1, std::u16string(u"Incorrect ") + what + u" at offset " + Num(start));
+  return Malformed(start, 1, what, false);
 }
 
 }  // namespace
+
+std::u16string MalformedMessage(const Token& token) {
+  if (token.kind != kNodeMalformed || !token.problem) return std::u16string();
+  if (token.unterminated)
+    return std::u16string(token.problem) + u" at offset " + Num(token.start) + u" unterminated";
+  return std::u16string(u"Incorrect ") + token.problem + u" at offset " + Num(token.start);
+}
 
 Token ScanToken(const std::u16string& text, uint32_t offset) {
   const size_t n = text.size();

@@ -27,46 +27,44 @@ markup::MarkupDoc& TextDocument() {
   return doc;
 }
 
+}  // namespace
+
+const size_t kTextKeyCount = sizeof(kKeys) / sizeof(kKeys[0]);
+
 // Each key is looked for in the top-level config element, and when it is not there, in the
 // first config element among the children of the one just searched, and so on inwards; within
 // an element the first child of that name counts. One walk over those elements' children
 // places every key at once, instead of a search of them for each of the 164 keys.
-void FillSlots(markup::MarkupDoc& doc, bool loaded) {
+void FillTextTable(const markup::MarkupDoc& doc) {
   static const std::map<std::u16string, size_t> kIndex = [] {
     std::map<std::u16string, size_t> index;
     for (size_t i = 0; i < sizeof(kKeys) / sizeof(kKeys[0]); ++i) index.emplace(kKeys[i].name16, i);
     return index;
   }();
   uint32_t element[sizeof(kKeys) / sizeof(kKeys[0])] = {};
-  if (loaded) {
-    uint32_t config = 0;  // the element searched last; 0 is the document
-    for (;;) {
-      uint32_t next = 0;
-      for (uint32_t child = doc.Record(config).firstChild; child; child = doc.Record(child).nextSibling) {
-        std::u16string name = doc.ElementName(child);
-        if (!next && name == u"config") next = child;
-        if (!config) continue;  // the document's own children hold no texts
-        auto key = kIndex.find(name);
-        if (key != kIndex.end() && !element[key->second]) element[key->second] = child;
-      }
-      if (!next) break;
-      config = next;
+  uint32_t config = 0;  // the element searched last; 0 is the document
+  for (;;) {
+    uint32_t next = 0;
+    for (uint32_t child = doc.Record(config).firstChild; child; child = doc.Record(child).nextSibling) {
+      std::u16string name = doc.ElementName(child);
+      if (!next && name == u"config") next = child;
+      if (!config) continue;  // the document's own children hold no texts
+      auto key = kIndex.find(name);
+      if (key != kIndex.end() && !element[key->second]) element[key->second] = child;
     }
+    if (!next) break;
+    config = next;
   }
   for (size_t i = 0; i < sizeof(kKeys) / sizeof(kKeys[0]); ++i)
     g_Texts.*(kKeys[i].slot) = element[i] ? doc.ElementText(element[i]) : u"";
 }
-
-}  // namespace
-
-const size_t kTextKeyCount = sizeof(kKeys) / sizeof(kKeys[0]);
 
 bool LoadTextTable(const std::u16string& path) {
   markup::MarkupDoc& doc = TextDocument();
   bool loaded = doc.LoadFile(path);
   // A flawed document still gives every text the parser could place, so the verdict is not used.
   if (loaded) doc.ParseDocument();
-  FillSlots(doc, loaded);
+  FillTextTable(doc);
   return loaded;
 }
 
@@ -74,7 +72,7 @@ bool LoadTextTableFromBytes(const void* data, size_t size) {
   markup::MarkupDoc& doc = TextDocument();
   bool loaded = doc.LoadBytes(data, size);
   if (loaded) doc.ParseDocument();
-  FillSlots(doc, loaded);
+  FillTextTable(doc);
   return loaded;
 }
 

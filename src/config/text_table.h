@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <string>
 
+namespace markup {
+class MarkupDoc;
+}
+
 // Every key, in loading order. One list feeds the struct, the name table and the loader, so a
 // key cannot be added to one of them and forgotten in another.
 #define VELKOR_TEXT_KEYS(X)                                                                  \
@@ -58,6 +62,11 @@ bool LoadTextTable(const std::u16string& path);
 
 // Same, from bytes already in memory (tests, fuzzing).
 bool LoadTextTableFromBytes(const void* data, size_t size);
+
+// Fills every slot from a document already loaded and parsed (one that could not be loaded
+// holds no elements, so every slot comes out empty). Lets a caller that also inspects the
+// document parse it once.
+void FillTextTable(const markup::MarkupDoc& doc);
 
 // Empties every slot.
 void ClearTextTable();

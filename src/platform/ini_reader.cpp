@@ -7,33 +7,39 @@ namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r'; }
 
-std::u16string Trim(const std::u16string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
+NameRef Trimmed(const char16_t* text, size_t length) {
+  size_t b = 0, e = length;
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  return NameRef{text + b, e - b};
 }
 
-// Names as the table keeps them: ASCII letters in one case, and nothing after a NUL counts
-// (two names of one length agree up to their first NUL).
-std::u16string NameKey(const std::u16string& name) {
-  std::u16string key = Trim(name);
-  bool ended = false;
-  for (char16_t& c : key) {
-    if (ended || c == 0) {
-      ended = true;
-      c = 0;
-    } else if (c >= u'a' && c <= u'z') {
-      c = static_cast<char16_t>(c - u'a' + u'A');
-    }
+NameRef Trimmed(const std::u16string& name) { return Trimmed(name.data(), name.size()); }
+
+bool Less(NameRef a, NameRef b) {
+  bool endedA = false, endedB = false;
+  const size_t common = a.length < b.length ? a.length : b.length;
+  for (size_t i = 0; i < common; ++i) {
+    char16_t ca = endedA ? 0 : a.text[i], cb = endedB ? 0 : b.text[i];
+    endedA = ca == 0;
+    endedB = cb == 0;
+    if (ca >= u'a' && ca <= u'z') ca = static_cast<char16_t>(ca - u'a' + u'A');
+    if (cb >= u'a' && cb <= u'z') cb = static_cast<char16_t>(cb - u'a' + u'A');
+    if (ca != cb) return ca < cb;
   }
-  return key;
+  return a.length < b.length;
 }
 
 }  // namespace
 
+bool NameLess::operator()(const std::u16string& a, const std::u16string& b) const {
+  return Less(Trimmed(a), Trimmed(b));
+}
+bool NameLess::operator()(const std::u16string& a, NameRef b) const { return Less(Trimmed(a), b); }
+bool NameLess::operator()(NameRef a, const std::u16string& b) const { return Less(a, Trimmed(b)); }
+
 Table::Table(const std::u16string& text) {
-  std::map<std::u16string, std::u16string>* current = nullptr;
+  Section* current = nullptr;
   const char16_t* t = text.data();
   size_t pos = 0;
   while (pos <= text.size()) {
@@ -47,8 +53,8 @@ Table::Table(const std::u16string& text) {
     if (b == e || t[b] == u';') continue;
     if (t[b] == u'[') {
       size_t close = text.find(u']', b);
-      std::u16string name(t + b + 1, (close == std::u16string::npos || close >= e ? e : close) - b - 1);
-      auto added = m_sections.emplace(NameKey(name), std::map<std::u16string, std::u16string>());
+      NameRef name = Trimmed(t + b + 1, (close == std::u16string::npos || close >= e ? e : close) - b - 1);
+      auto added = m_sections.emplace(std::u16string(name.text, name.length), Section());
       current = added.second ? &added.first->second : nullptr;
       continue;
     }
@@ -61,31 +67,35 @@ Table::Table(const std::u16string& text) {
       ++vb;
       --ve;
     }
-    current->emplace(NameKey(std::u16string(t + b, eq - b)), std::u16string(t + vb, ve - vb));
+    NameRef name = Trimmed(t + b, eq - b);
+    current->emplace(std::u16string(name.text, name.length), std::u16string(t + vb, ve - vb));
   }
 }
 
+const std::u16string* Table::Lookup(const std::u16string& section, const std::u16string& key) const {
+  auto s = m_sections.find(Trimmed(section));
+  if (s == m_sections.end()) return nullptr;
+  auto k = s->second.find(Trimmed(key));
+  return k == s->second.end() ? nullptr : &k->second;
+}
+
 bool Table::Find(const std::u16string& section, const std::u16string& key, std::u16string& value) const {
-  auto s = m_sections.find(NameKey(section));
-  if (s == m_sections.end()) return false;
-  auto k = s->second.find(NameKey(key));
-  if (k == s->second.end()) return false;
-  value = k->second;
+  const std::u16string* found = Lookup(section, key);
+  if (!found) return false;
+  value = *found;
   return true;
 }
 
 uint32_t Table::GetInt(const std::u16string& section, const std::u16string& key,
                        int32_t defaultValue) const {
-  std::u16string value;
-  if (!Find(section, key, value)) return static_cast<uint32_t>(defaultValue);
-  return ParseInt(value, defaultValue);
+  const std::u16string* found = Lookup(section, key);
+  return found ? ParseInt(*found, defaultValue) : static_cast<uint32_t>(defaultValue);
 }
 
 std::u16string Table::GetString(const std::u16string& section, const std::u16string& key,
                                 const std::u16string& defaultValue, size_t bufferUnits) const {
-  std::u16string value;
-  if (!Find(section, key, value)) value = defaultValue;
-  return CutString(value, bufferUnits);
+  const std::u16string* found = Lookup(section, key);
+  return CutString(found ? *found : defaultValue, bufferUnits);
 }
 
 bool FindValue(const std::u16string& text, const std::u16string& section, const std::u16string& key,
@@ -137,12 +147,13 @@ std::u16string DecodeFile(const std::string& bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     std::u16string out;
+    out.reserve(bytes.size() / 2);
     for (size_t i = 2; i + 1 < bytes.size(); i += 2)
       out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                    (static_cast<unsigned char>(bytes[i + 1]) << 8));
     return out;
   }
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return u16::FromUtf8(bytes.substr(3));
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return u16::FromUtf8(bytes.data() + 3, bytes.size() - 3);
   return u16::FromUtf8(bytes);
 }
 

@@ -9,6 +9,22 @@
 
 namespace ini {
 
+// A name as written in the file or asked for, its blanks already trimmed.
+struct NameRef {
+  const char16_t* text;
+  size_t length;
+};
+
+// Orders names as the system matches them: ASCII letters without regard to case, and nothing
+// after a NUL counts (two names of one length agree up to their first NUL). Lookups compare
+// the name asked for in place, without building a key for it.
+struct NameLess {
+  using is_transparent = void;
+  bool operator()(const std::u16string& a, const std::u16string& b) const;
+  bool operator()(const std::u16string& a, NameRef b) const;
+  bool operator()(NameRef a, const std::u16string& b) const;
+};
+
 // A whole file read once: the first section of each name (a later one of the same name is
 // ignored, as the system does), and in it the first line of each key, value trimmed and
 // unquoted. Names compare without regard to ASCII case.
@@ -23,7 +39,11 @@ class Table {
                            const std::u16string& defaultValue, size_t bufferUnits) const;
 
  private:
-  std::map<std::u16string, std::map<std::u16string, std::u16string>> m_sections;
+  using Section = std::map<std::u16string, std::u16string, NameLess>;
+  // The value of `key` in `section`, or nullptr.
+  const std::u16string* Lookup(const std::u16string& section, const std::u16string& key) const;
+
+  std::map<std::u16string, Section, NameLess> m_sections;  // names kept as written, trimmed
 };
 
 // The same lookups on text read for one question only.

@@ -251,10 +251,14 @@ bool IsValidUtf8(const void* data, size_t size) {
   return true;
 }
 
-std::u16string FromUtf8(const std::string& text) {
+std::u16string FromUtf8(const std::string& text) { return FromUtf8(text.data(), text.size()); }
+
+std::u16string FromUtf8(const char* text, size_t size) {
   std::u16string out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  size_t i = 0, n = text.size();
+  // No byte sequence gives more UTF-16 units than it has bytes: one allocation for the whole text.
+  out.reserve(size);
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  size_t i = 0, n = size;
   while (i < n) {
     size_t len;
     uint32_t cp;

@@ -17,6 +17,7 @@ std::u16string Format(const char16_t* format, ...);
 std::u16string VFormat(const char16_t* format, va_list args);
 
 std::u16string FromUtf8(const std::string& text);  // invalid bytes become U+FFFD
+std::u16string FromUtf8(const char* text, size_t size);
 bool IsValidUtf8(const void* data, size_t size);     // no invalid, overlong or surrogate sequence
 // Appends a code point (at most 0x10FFFF), as a surrogate pair above the basic plane.
 void AppendCodePoint(std::u16string& out, uint32_t cp);

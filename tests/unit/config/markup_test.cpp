@@ -169,7 +169,7 @@ TEST(MarkupScan, NodeKindsAndMalformedTokens) {
     EXPECT_EQ(c.kind, t.kind);
     EXPECT_EQ(c.offset, t.start);
     EXPECT_EQ(c.length, t.length);
-    EXPECT_EQ(c.message, t.message);
+    EXPECT_EQ(c.message, markup::MalformedMessage(t));
   }
   EXPECT_TRUE(markup::ScanToken(u"<a />", 0).emptyElement);
   EXPECT_FALSE(markup::ScanToken(u"<a x='/'>", 0).emptyElement);
@@ -272,12 +272,30 @@ TEST(MarkupParse, DocumentMessages) {
       {u"<r><a></b></a></r>", false, u"No start tag for end tag 'b' at offset 6"},
       {u"<A></a>", false, u"No start tag for end tag 'a' at offset 3"},  // names are case-sensitive
       {u"<r>\n<a>&amp;</a>\n</r>\n", true, u""},
+      // A name whose elements have all closed is no longer open.
+      {u"<r><a></a><a></a></a></r>", false, u"No start tag for end tag 'a' at offset 17"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(u16::ToUtf8(c.text));
     Parsed p(c.text);
     EXPECT_EQ(c.ok, p.ok);
     EXPECT_EQ(c.message, p.doc.Error());
+  }
+}
+
+TEST(MarkupParse, IgnoreCaseMatchesEndTagsWithFoldedNames) {
+  const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+      {u"<R><Item></iTEM></r>", u""},
+      {u"<r><a></A></a></r>", u"No start tag for end tag 'a' at offset 10"},
+      {u"<r><\u00e9></\u00c9></r>", u"No start tag for end tag '\u00c9' at offset 6"},  // only ASCII folds
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(u16::ToUtf8(c.first));
+    MarkupDoc doc;
+    doc.SetFlags(MarkupDoc::kDocIgnoreCase);
+    doc.SetDocumentText(c.first);
+    EXPECT_EQ(c.second.empty(), doc.ParseDocument());
+    EXPECT_EQ(c.second, doc.Error());
   }
 }
 
