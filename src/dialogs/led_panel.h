@@ -88,11 +88,18 @@ constexpr int kSwatchX = 15, kSwatchY = 205, kSwatchSide = 20, kSwatchGap = 10;
 constexpr int kRandomX = 15, kRandomY = 235;
 constexpr int kComboListWidth = 133;
 
-// A caption the panel draws, and where.
+// A caption the panel draws, and where. A wrapped caption breaks between words onto a second
+// line in the panel's small font.
 struct LedLabel {
   std::u16string TextSlots::*text;
   RECT32 rect;
+  bool wrapped = false;
 };
+
+// The check box's caption shares the top row with the mode drop-down, which leaves it the 60
+// pixels between the box and the drop-down: two lines of the small font.
+constexpr RECT32 kAlwaysOnLabelRect = {29, 11, kModeComboX - 2, 43};
+constexpr int kLedSmallFontHeight = 12;
 // The captions for what the state shows, each only while its control is shown.
 int LedPanelLabels(const LedPanelState& state, LedLabel* out, int capacity);
 

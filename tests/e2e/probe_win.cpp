@@ -12,6 +12,8 @@
 //                            child of it (the window's shape counts)
 //   probe metrics            prints the full-screen work area the main window is centred in
 //   probe menu               prints the state of an open pop-up menu
+//   probe class <class>      prints the state of the first top-level window of that class (the
+//                            skinned drop-down menus)
 //   probe sleep <ms>         waits (a stand-in for a game the game watch looks for)
 //   probe bare <title> <w> <h>  a bare window of that size with a 1.3 s timer, until closed
 //                            (what the benchmark compares Velkor with)
@@ -90,6 +92,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc >= 2 && wcscmp(argv[1], L"menu") == 0) {
     PrintState(FindWindowW(L"#32768", nullptr));
+    std::printf("\n");
+    return 0;
+  }
+  if (argc >= 3 && wcscmp(argv[1], L"class") == 0) {
+    PrintState(FindWindowW(argv[2], nullptr));
     std::printf("\n");
     return 0;
   }

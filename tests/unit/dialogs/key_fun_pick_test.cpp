@@ -277,17 +277,20 @@ TEST_F(MacroPageTest, OpeningTheMacroPageAgainAddsNoRecords) {
   EXPECT_EQ(tree.Count(), 3u);
   EXPECT_EQ(MacroList.GetCount(), 2u);
 
-  // A second picker (a new dialog, a new tree) fills its own tree from the same folder.
-  RecordingPickView otherView;
-  TreeModel otherTree;
-  KeyFunPicker other(otherView, otherTree);
-  KeyPickRequest request;
-  request.appDataFolder = appDataFolder;
-  request.macroFolders = true;
-  other.Open(request);
-  other.OnTab(kPickPageMacro);
-  EXPECT_EQ(otherTree.Count(), 3u);
-  EXPECT_EQ(MacroList.GetCount(), 2u);
+  // Each later picker (a new dialog, a new tree: one per key click) fills its own tree from the
+  // same folder, and the library in memory stays as long as after the first.
+  for (int opening = 2; opening <= 10; ++opening) {
+    RecordingPickView otherView;
+    TreeModel otherTree;
+    KeyFunPicker other(otherView, otherTree);
+    KeyPickRequest request;
+    request.appDataFolder = appDataFolder;
+    request.macroFolders = true;
+    other.Open(request);
+    other.OnTab(kPickPageMacro);
+    EXPECT_EQ(otherTree.Count(), 3u) << opening;
+    EXPECT_EQ(MacroList.GetCount(), 2u) << opening;
+  }
 }
 
 }  // namespace

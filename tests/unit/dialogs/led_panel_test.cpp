@@ -103,7 +103,10 @@ TEST_F(LedPanelTest, CaptionsFollowTheirControls) {
             captions(5));
   LedLabel one[1];
   EXPECT_EQ(1, LedPanelLabels(panel.State(), one, 1));
+  // The check box's caption shares its row with the mode drop-down and must end before it.
   EXPECT_EQ(29, one[0].rect.left);
+  EXPECT_LE(one[0].rect.right, kModeComboX);
+  EXPECT_TRUE(one[0].wrapped);
 }
 
 TEST_F(LedPanelTest, LoadShowsTheModesParametersAndWritesNothing) {
