@@ -218,6 +218,12 @@ TEST_F(MacroEditorTest, TheRepeatCountAndModesReachTheRecordOnSave) {
     EXPECT_EQ(ui_.shown, std::vector<std::u16string>{u"Loop Count = 1 ~ 255"});
     EXPECT_EQ(editor_.LoopText(), u"1");
   }
+  // Cleared to type a new count: the field stays empty (the window shows LoopText()) and
+  // nothing is marked, until the digits come.
+  const uint32_t dirtyBefore = editor_.CurrentMacro()->dwDirtyFlags;
+  editor_.OnLoopTextChanged(u"");
+  EXPECT_EQ(editor_.LoopText(), u"");
+  EXPECT_EQ(editor_.CurrentMacro()->dwDirtyFlags, dirtyBefore);
   editor_.OnLoopTextChanged(u"12");
   editor_.OnDelayCheck();
   editor_.OnSave();
