@@ -119,6 +119,9 @@ bool CMacroDlg::Build(HWND owner) {
   CreateButtons();
   CreateLists();
   m_editor.Open();
+  // Tells in the log whether opening the editor read any macro twice.
+  LogPrint(u"CMacroDlg: %d library items, %d macros in memory", static_cast<int>(m_library.Count()),
+           static_cast<int>(MacroList.GetCount()));
   Refresh();
   return true;
 }
