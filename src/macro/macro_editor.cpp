@@ -292,7 +292,8 @@ void MacroEditor::OnSave() {
   MacroNode* item = m_tree.Selected();
   if (item && item->IsMacro()) {
     Flush_Dirty_Macro(item, &m_tree, m_config.appDataFolder);
-    m_saveVisible = false;
+    // Still marked changed: the file could not be written, and the button says so.
+    m_saveVisible = record && (record->dwDirtyFlags & kMacroDirtyBits) != 0;
   }
 }
 

@@ -235,8 +235,17 @@ TEST_F(MacroEditorTest, TheRepeatCountAndModesReachTheRecordOnSave) {
 
   editor_.OnMode2();
   EXPECT_FALSE(editor_.LoopFieldVisible());
+  // A save that could not be written keeps its button, so it does not look done; the next one
+  // writes.
+  plat::TestHooks().failWrite = [](const std::u16string&) { return uint32_t{plat::kErrAccessDenied}; };
   editor_.OnSave();
   EXPECT_EQ(fire->dwLoopMode, 2u);
+  EXPECT_TRUE(editor_.SaveVisible());
+  EXPECT_EQ(ReadMacro("Mac/Fire.mck").dwLoopMode, 0u);
+  plat::TestHooks().failWrite = nullptr;
+  editor_.OnSave();
+  EXPECT_FALSE(editor_.SaveVisible());
+  EXPECT_EQ(ReadMacro("Mac/Fire.mck").dwLoopMode, 2u);
 }
 
 TEST_F(MacroEditorTest, ClosingWritesANewMacroThatWasNeverSaved) {
