@@ -2,7 +2,7 @@
 from typed keys, its options set and saved, the library commands of the right-click menus with
 the system's file and folder dialogs, the recorded macro given to a key and sent to the simulated
 keyboard; every result checked in the library folder on disk, in the log or on the wire."""
-import os
+import functools
 import shutil
 import struct
 import sys
@@ -99,7 +99,10 @@ class Editor:
         mw.click_child(mw.MACROS)
         mw.wait_box(EDITOR)
         h.wait_until(lambda: h.window_state(EDITOR).get("foreground") == 1, 20, "the editor in front")
-        self.lists = {c: mw.child(c, EDITOR) for c in (LIBRARY, EVENTS)}
+
+    @functools.cached_property
+    def lists(self):
+        return {c: mw.child(c, EDITOR) for c in (LIBRARY, EVENTS)}
 
     def row_point(self, control, row, depth=0):
         box = self.lists[control]
