@@ -123,6 +123,9 @@ bool CMacroDlg::Build(HWND owner) {
     TreeModel::Batch batch(m_libraryTree.Model());
     m_editor.Open();
   }
+  // Tells in the log whether opening the editor read any macro twice.
+  LogPrint(u"CMacroDlg: %d library items, %d macros in memory", static_cast<int>(m_library.Count()),
+           static_cast<int>(MacroList.GetCount()));
   Refresh();
   return true;
 }
@@ -351,8 +354,10 @@ bool CMacroDlg::PreTranslateMessage(MSG& msg) {
   if (!IsKeyMessage(msg.message)) return false;
   const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
   const bool recording = m_editor.IsRecording();
+  // The key's own time, not the time it is handled: a busy moment on this thread must not
+  // lengthen the delay recorded before it.
   const bool swallow = m_editor.PreTranslateKey(up, static_cast<uint32_t>(msg.wParam),
-                                                static_cast<uint32_t>(msg.lParam), GetTickCount());
+                                                static_cast<uint32_t>(msg.lParam), msg.time);
   if (recording) Refresh();
   return swallow;
 }
@@ -375,7 +380,7 @@ LRESULT CMacroDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Refresh();
       return 0;
     case WM_MACRO_KEY:
-      m_editor.OnMacroKey(static_cast<uint32_t>(wParam), (lParam & 0x80) != 0, GetTickCount());
+      m_editor.OnMacroKey(static_cast<uint32_t>(wParam), (lParam & 0x80) != 0, GetMessageTime());
       Refresh();
       return 0;
     case WM_LBUTTONDOWN: OnLeftDown(lParam); return 0;

@@ -255,8 +255,10 @@ void MacroEditor::OnMode2() {
 }
 
 void MacroEditor::OnLoopTextChanged(const std::u16string& text) {
-  if (text.empty()) return;
   m_loopText = text;
+  // Cleared on the way to another count: the field stays empty rather than refilled under the
+  // user's caret, and nothing is marked yet.
+  if (text.empty()) return;
   const uint32_t n = ParseLoopCount(text);
   if (n >= 1 && n <= static_cast<uint32_t>(kMacroMaxRepeat)) {
     MarkOptions();
@@ -290,7 +292,8 @@ void MacroEditor::OnSave() {
   MacroNode* item = m_tree.Selected();
   if (item && item->IsMacro()) {
     Flush_Dirty_Macro(item, &m_tree, m_config.appDataFolder);
-    m_saveVisible = false;
+    // Still marked changed: the file could not be written, and the button says so.
+    m_saveVisible = record && (record->dwDirtyFlags & kMacroDirtyBits) != 0;
   }
 }
 

@@ -74,7 +74,8 @@ bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& out,
 bool WriteWholeFile(const std::u16string& path, const void* data, size_t size);
 // Appends bytes at the end of a file, creating it when missing.
 bool AppendToFile(const std::u16string& path, const void* data, size_t size);
-// Renames `from` to `to`, replacing `to` when it exists, durably.
+// Renames `from` to `to`, replacing `to` when it exists, durably. A read-only `to` is not
+// replaced (kErrAccessDenied).
 bool MoveReplace(const std::u16string& from, const std::u16string& to);
 bool RemoveFile(const std::u16string& path);
 bool RemoveDirectory(const std::u16string& path);

@@ -185,6 +185,13 @@ bool AppendToFile(const std::u16string& path, const void* data, size_t size) {
 }
 
 bool MoveReplace(const std::u16string& from, const std::u16string& to) {
+  // As on Windows, a read-only file (no write permission for its owner) is not replaced; rename
+  // alone would replace it.
+  struct stat st;
+  if (::stat(NativePath(to).c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
+    g_lastError = kErrAccessDenied;
+    return false;
+  }
   if (::rename(NativePath(from).c_str(), NativePath(to).c_str()) != 0) {
     SetFromErrno();
     return false;

@@ -135,6 +135,13 @@ bool AppendToFile(const std::u16string& path, const void* data, size_t size) {
 }
 
 bool MoveReplace(const std::u16string& from, const std::u16string& to) {
+  // Windows refuses to replace a read-only file, Wine does not: a file the user protected must
+  // stay as it is under both.
+  const DWORD attributes = ::GetFileAttributesW(W(to));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   return ::MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

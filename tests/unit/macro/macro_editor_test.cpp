@@ -218,6 +218,12 @@ TEST_F(MacroEditorTest, TheRepeatCountAndModesReachTheRecordOnSave) {
     EXPECT_EQ(ui_.shown, std::vector<std::u16string>{u"Loop Count = 1 ~ 255"});
     EXPECT_EQ(editor_.LoopText(), u"1");
   }
+  // Cleared to type a new count: the field stays empty (the window shows LoopText()) and
+  // nothing is marked, until the digits come.
+  const uint32_t dirtyBefore = editor_.CurrentMacro()->dwDirtyFlags;
+  editor_.OnLoopTextChanged(u"");
+  EXPECT_EQ(editor_.LoopText(), u"");
+  EXPECT_EQ(editor_.CurrentMacro()->dwDirtyFlags, dirtyBefore);
   editor_.OnLoopTextChanged(u"12");
   editor_.OnDelayCheck();
   editor_.OnSave();
@@ -229,8 +235,17 @@ TEST_F(MacroEditorTest, TheRepeatCountAndModesReachTheRecordOnSave) {
 
   editor_.OnMode2();
   EXPECT_FALSE(editor_.LoopFieldVisible());
+  // A save that could not be written keeps its button, so it does not look done; the next one
+  // writes.
+  plat::TestHooks().failWrite = [](const std::u16string&) { return uint32_t{plat::kErrAccessDenied}; };
   editor_.OnSave();
   EXPECT_EQ(fire->dwLoopMode, 2u);
+  EXPECT_TRUE(editor_.SaveVisible());
+  EXPECT_EQ(ReadMacro("Mac/Fire.mck").dwLoopMode, 0u);
+  plat::TestHooks().failWrite = nullptr;
+  editor_.OnSave();
+  EXPECT_FALSE(editor_.SaveVisible());
+  EXPECT_EQ(ReadMacro("Mac/Fire.mck").dwLoopMode, 2u);
 }
 
 TEST_F(MacroEditorTest, ClosingWritesANewMacroThatWasNeverSaved) {

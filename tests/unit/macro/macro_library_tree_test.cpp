@@ -163,31 +163,47 @@ TEST_F(MacroLibraryTreeTest, AnItemWhosePathDoesNotFitHasNoPathAndIsNeverWritten
 }
 
 TEST_F(MacroLibraryTreeTest, AFailedFlushLeavesTheOldFileWholeAndTheMacroChanged) {
-  StMacro old = Record(0x55, u"Fire");
-  old.wLoopCount = 3;
-  WriteMacro("Mac/Games/Fire.mck", old);
-  const std::vector<uint8_t> before = tmp_.Read("Mac/Games/Fire.mck");
-  MacroTreeModel tree;
-  LoadMacroLibrary(AppData(), &tree, true);
-  StMacro* record = FindMacroById(0x55);
-  ASSERT_NE(record, nullptr);
-  record->wLoopCount = 9;
-  record->dwDirtyFlags |= kMacroDirtyOptions;
-  MacroNode* item = Find(tree, {u"Games", u"Fire"});
+  const std::string file = tmp_.Path("Mac/Games/Fire.mck");
+  // Each way a flush can fail: set up, then clear again.
+  const struct {
+    const char* why;
+    std::function<void()> fail, mend;
+  } cases[] = {
+      {"the write fails",
+       [] { plat::TestHooks().failWrite = [](const std::u16string&) { return uint32_t{plat::kErrDiskFull}; }; },
+       [] { plat::TestHooks().failWrite = nullptr; }},
+      {"the file is read-only", [&] { ASSERT_EQ(::chmod(file.c_str(), 0444), 0); },
+       [&] { ASSERT_EQ(::chmod(file.c_str(), 0644), 0); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    MacroList.RemoveAll();
+    StMacro old = Record(0x55, u"Fire");
+    old.wLoopCount = 3;
+    WriteMacro("Mac/Games/Fire.mck", old);
+    const std::vector<uint8_t> before = tmp_.Read("Mac/Games/Fire.mck");
+    MacroTreeModel tree;
+    LoadMacroLibrary(AppData(), &tree, true);
+    StMacro* record = FindMacroById(0x55);
+    ASSERT_NE(record, nullptr);
+    record->wLoopCount = 9;
+    record->dwDirtyFlags |= kMacroDirtyOptions;
+    MacroNode* item = Find(tree, {u"Games", u"Fire"});
 
-  plat::TestHooks().failWrite = [](const std::u16string&) { return uint32_t{plat::kErrDiskFull}; };
-  Flush_Dirty_Macro(item, &tree, AppData());
-  EXPECT_EQ(tmp_.Read("Mac/Games/Fire.mck"), before);
-  EXPECT_EQ(record->dwDirtyFlags, kMacroDirtyOptions);
-  EXPECT_EQ(FilesUnder("Mac"), 1u);  // no temporary file left behind
+    c.fail();
+    Flush_Dirty_Macro(item, &tree, AppData());
+    EXPECT_EQ(tmp_.Read("Mac/Games/Fire.mck"), before);
+    EXPECT_EQ(record->dwDirtyFlags, kMacroDirtyOptions);
+    EXPECT_EQ(FilesUnder("Mac"), 1u);  // no temporary file left behind
 
-  plat::TestHooks().failWrite = nullptr;
-  FlushMacroTree(&tree, nullptr, AppData());
-  EXPECT_EQ(record->dwDirtyFlags, 0u);
-  const StMacro written = ReadMacro("Mac/Games/Fire.mck");
-  EXPECT_EQ(written.wLoopCount, 9);
-  EXPECT_EQ(written.dwDirtyFlags, 0u);
-  EXPECT_EQ(tmp_.Read("Mac/Games/Fire.mck").size(), kMacroRecordBytes);
+    c.mend();
+    FlushMacroTree(&tree, nullptr, AppData());
+    EXPECT_EQ(record->dwDirtyFlags, 0u);
+    const StMacro written = ReadMacro("Mac/Games/Fire.mck");
+    EXPECT_EQ(written.wLoopCount, 9);
+    EXPECT_EQ(written.dwDirtyFlags, 0u);
+    EXPECT_EQ(tmp_.Read("Mac/Games/Fire.mck").size(), kMacroRecordBytes);
+  }
 }
 
 TEST_F(MacroLibraryTreeTest, ALeftoverOfAnInterruptedFlushIsNotLoaded) {
