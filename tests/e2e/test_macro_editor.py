@@ -311,8 +311,18 @@ def test_library_commands_change_the_folder_on_disk():
         assert decode_mck((exported / "Games/Fire.mck").read_bytes()).name == "Fire"
         editor.command(IMPORT_FOLDER)
         fd.choose_folder(pack)
-        h.wait_until(lambda: len(mck_files(library() / "MacroPack")) == 3, 10, "the imported folder")
-        imported = {n: read_macro(f"MacroPack/{n}.mck") for n in PACK}
+        # The copy lands first and the flush gives its macros their new identifiers after it.
+        pack_ids = {m.ident for m in PACK.values()}
+
+        def imported_and_flushed():
+            if len(mck_files(library() / "MacroPack")) != 3:
+                return None
+            try:
+                found = {n: read_macro(f"MacroPack/{n}.mck") for n in PACK}
+            except (OSError, ValueError, AssertionError, struct.error):  # a file still being copied
+                return None
+            return found if not {m.ident for m in found.values()} & pack_ids else None
+        imported = h.wait_until(imported_and_flushed, 10, "the imported folder with new identifiers")
         for name, m in PACK.items():
             assert (imported[name].events, imported[name].count) == (m.events, m.count), imported[name]
         ids = {m.ident for m in imported.values()} | {combo.ident, read_macro("Beta.mck").ident}
