@@ -88,7 +88,9 @@ void ScanFile(const std::u16string& folder, const plat::DirEntry& entry, MacroNo
     KnownFiles().erase(path);
     return;
   }
-  KnownFiles()[path] = KnownFile{entry.size, entry.writeTime, record.dwMacroId};
+  // A fresh-identifier scan's record no longer matches the file until the flush rewrites it.
+  if (scan.params.freshIds) KnownFiles().erase(path);
+  else KnownFiles()[path] = KnownFile{entry.size, entry.writeTime, record.dwMacroId};
   if (scan.params.freshIds) {
     record.dwMacroId = MakeProfileId();
     record.dwDirtyFlags |= kMacroDirtyOptions;

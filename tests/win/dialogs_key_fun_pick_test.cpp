@@ -49,17 +49,6 @@ std::wstring TextOf(HWND h) {
   return buffer;
 }
 
-// With VELKOR_SHOT_DIR: waits (up to 20 s) for an outside script to take a screenshot.
-void ShotPoint(const char* name) {
-  const char* dir = std::getenv("VELKOR_SHOT_DIR");
-  if (!dir || !*dir) return;
-  const std::string marker = std::string(dir) + "\\" + name + ".ready";
-  HANDLE h = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  CloseHandle(h);
-  for (int i = 0; i < 1000 && GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
-}
-
 class KeyFunPickDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -156,7 +145,7 @@ TEST_F(KeyFunPickDlgTest, CombinationPageTakesEveryKeyAndOkReturnsTheCombination
       return display != nullptr;
     });
     if (display) caption = TextOf(display);
-    ShotPoint("page1");
+    skintest::ShotPoint("page1");
     Click(picker, Button(picker, u"OK"));
   });
   EXPECT_EQ(caption, L"Ctrl + C + Esc");
@@ -205,7 +194,7 @@ TEST_F(KeyFunPickDlgTest, MacroPageShowsTheLibraryAndOkReturnsTheClickedMacro) {
       for (int row = 4; row >= 0; --row)
         PostMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, row * 20 + 10));
       Sleep(300);
-      ShotPoint("page2");
+      skintest::ShotPoint("page2");
       Click(picker, Button(picker, u"Cancel"));
       return;
     }
@@ -228,16 +217,16 @@ TEST_F(KeyFunPickDlgTest, MediaPageShowsTheListAndSwatchesGiveAColour) {
   const KeyPickOutcome outcome = Run([](HWND picker) {
     HWND media = Button(picker, u"Media");
     Click(picker, media);
-    ShotPoint("page3");
+    skintest::ShotPoint("page3");
     if (std::getenv("VELKOR_SHOT_DIR")) {
       // The drop-down opens on the release of a click over it.
       HWND combo = GetDlgItem(picker, 213);
       PostMessageW(combo, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
       Sleep(500);
-      ShotPoint("media-open");
+      skintest::ShotPoint("media-open");
       PostMessageW(combo, WM_MENU_PICKED, 0x04000022, 0);
       Sleep(200);
-      ShotPoint("media-picked");
+      skintest::ShotPoint("media-picked");
     }
     HWND swatch = GetDlgItem(picker, 1003);
     PostMessageW(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

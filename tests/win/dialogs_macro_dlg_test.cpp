@@ -57,16 +57,6 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-void ShotPoint(const char* name) {
-  const char* dir = std::getenv("VELKOR_SHOT_DIR");
-  if (!dir || !*dir) return;
-  const std::string marker = std::string(dir) + "\\" + name + ".ready";
-  HANDLE h = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  CloseHandle(h);
-  for (int i = 0; i < 1000 && GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
-}
-
 class MacroDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -192,7 +182,7 @@ TEST_F(MacroDlgTest, NewMacroRecordedFromPostedKeysIsSavedToItsFile) {
     PostClick(editor, record);
     HWND save = Button(editor, u"Save");
     saveShown = WaitFor([&] { return IsWindowVisible(save) != FALSE; });
-    ShotPoint("recorded");
+    skintest::ShotPoint("recorded");
     PostClick(editor, save);
     saved = WaitFor([&] { return !IsWindowVisible(save); });
     // A box nobody expected fails the test instead of hanging it.

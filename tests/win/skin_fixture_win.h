@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,6 +83,17 @@ class ProgramFolder {
   std::u16string m_saved;
   std::vector<std::wstring> m_files;
 };
+
+// With VELKOR_SHOT_DIR: waits (up to 20 s) for an outside script to take a screenshot.
+inline void ShotPoint(const char* name) {
+  const char* dir = std::getenv("VELKOR_SHOT_DIR");
+  if (!dir || !*dir) return;
+  const std::string marker = std::string(dir) + "\\" + name + ".ready";
+  HANDLE h = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  CloseHandle(h);
+  for (int i = 0; i < 1000 && GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
+}
 
 // Checks `done` every 20 ms (the window under test runs on another thread); false after five
 // seconds.
