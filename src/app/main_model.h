@@ -51,6 +51,29 @@ struct RunningProcess {
   std::u16string exeName;
 };
 
+// Whether the game watch must list the processes again or may keep its last list. Asking only
+// how long a listing would be is cheap; listing costs far more (under Wine, files read for every
+// process and thread). A process that starts or ends changes that length, so the list is read
+// again when it changes, and at least every `kMaxReuses + 1` ticks in case two changes cancel out.
+class ProcessListReuse {
+ public:
+  static constexpr int kMaxReuses = 7;
+  // `answerBytes`: the length the system gives for a listing now; 0 when it gave none.
+  bool MustRead(uint32_t answerBytes) const {
+    return answerBytes == 0 || answerBytes != bytes_ || reuses_ >= kMaxReuses;
+  }
+  // A listing was read while the system gave `answerBytes` (0 forgets: the next tick reads).
+  void Read(uint32_t answerBytes) {
+    bytes_ = answerBytes;
+    reuses_ = 0;
+  }
+  void Reused() { ++reuses_; }
+
+ private:
+  uint32_t bytes_ = 0;
+  int reuses_ = 0;
+};
+
 struct LinkedChoice {
   PROFILEINFO* profile = nullptr;  // the first linked profile in list order whose program runs
   // Every running process that some linked profile names, by identifier, ascending: when it

@@ -27,6 +27,21 @@ QueryInfo QueryFunction() {
 }  // namespace
 
 std::vector<RunningProcess> ProcessList::Read() {
+  const QueryInfo query = QueryFunction();
+  if (!query) return {};
+  // A question with no room for the answer: the system only says how long the answer would be.
+  ULONG answerBytes = 0;
+  if (query(SystemProcessInformation, nullptr, 0, &answerBytes) != kInfoLengthMismatch) answerBytes = 0;
+  if (!m_reuse.MustRead(answerBytes)) {
+    m_reuse.Reused();
+    return m_last;
+  }
+  m_last = ReadAll();
+  m_reuse.Read(m_last.empty() ? 0 : answerBytes);
+  return m_last;
+}
+
+std::vector<RunningProcess> ProcessList::ReadAll() {
   std::vector<RunningProcess> out;
   const QueryInfo query = QueryFunction();
   if (!query) return out;

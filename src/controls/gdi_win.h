@@ -146,17 +146,41 @@ bool HandlePaintMessage(HWND hwnd, OffscreenBuffer& buffer, UINT msg, WPARAM wPa
   }
 }
 
+// Asks the system for a WM_MOUSELEAVE once the mouse leaves `hwnd`.
+inline void TrackMouseLeave(HWND hwnd) {
+  TRACKMOUSEEVENT tme = {};
+  tme.cbSize = sizeof tme;
+  tme.dwFlags = TME_LEAVE;
+  tme.hwndTrack = hwnd;
+  TrackMouseEvent(&tme);
+}
+
+// Ends the mouse tracking of `topLevel` or any window inside it, and gives the tracked window its
+// WM_MOUSELEAVE. Called when the window hides or shrinks to the task bar: Wine decides that the
+// mouse left by looking inside the tracked window only, so a hidden button under the cursor would
+// stay "hovered", and the system would wake the program every 400 ms to check, for as long as it
+// sits in the tray.
+inline void EndMouseTrackingWithin(HWND topLevel) {
+  TRACKMOUSEEVENT query = {};
+  query.cbSize = sizeof query;
+  query.dwFlags = TME_QUERY;
+  if (!TrackMouseEvent(&query) || !query.hwndTrack) return;
+  if (query.hwndTrack != topLevel && !IsChild(topLevel, query.hwndTrack)) return;
+  TRACKMOUSEEVENT cancel = {};
+  cancel.cbSize = sizeof cancel;
+  cancel.dwFlags = TME_CANCEL | (query.dwFlags & (TME_HOVER | TME_LEAVE | TME_NONCLIENT));
+  cancel.hwndTrack = query.hwndTrack;
+  TrackMouseEvent(&cancel);
+  if (query.dwFlags & TME_LEAVE) PostMessageW(query.hwndTrack, WM_MOUSELEAVE, 0, 0);
+}
+
 // Hover state of a window: the first move asks the system for a leave notification.
 class MouseLeaveTracker {
  public:
   // True when the mouse has just entered (repaint then).
   bool OnMouseMove(HWND hwnd) {
     if (m_hovering) return false;
-    TRACKMOUSEEVENT tme = {};
-    tme.cbSize = sizeof tme;
-    tme.dwFlags = TME_LEAVE;
-    tme.hwndTrack = hwnd;
-    TrackMouseEvent(&tme);
+    TrackMouseLeave(hwnd);
     m_hovering = true;
     return true;
   }

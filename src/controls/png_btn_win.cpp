@@ -231,13 +231,7 @@ void CPngBtn::OnPrintClient(HDC dc) {
 }
 
 void CPngBtn::Apply(const ui::BtnMouseEffect& effect) {
-  if (effect.trackLeave) {
-    TRACKMOUSEEVENT tme = {};
-    tme.cbSize = sizeof tme;
-    tme.dwFlags = TME_LEAVE;
-    tme.hwndTrack = hwnd();
-    TrackMouseEvent(&tme);
-  }
+  if (effect.trackLeave) ui::TrackMouseLeave(hwnd());
   if (effect.repaint) Repaint();
   if (effect.clicked) {
     // Last: the parent may destroy the button while it handles the click.

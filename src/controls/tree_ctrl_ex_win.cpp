@@ -200,13 +200,7 @@ void CTreeCtrlEx::Notify(UINT message, const TreeClick& click) {
 
 void CTreeCtrlEx::OnMouseMove(LPARAM lParam) {
   const TreeTooltip tip = m_model.OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-  if (tip.trackLeave) {
-    TRACKMOUSEEVENT track = {};
-    track.cbSize = sizeof track;
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = hwnd();
-    TrackMouseEvent(&track);
-  }
+  if (tip.trackLeave) ui::TrackMouseLeave(hwnd());
   if (!tip.changed || !m_tooltip) return;
   SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
   if (!tip.show) return;

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "controls/gdi_win.h"
+
 #include <map>
 #include <utility>
 
@@ -69,6 +71,9 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     SetPropW(hwnd, kSelfProperty, self);
   }
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if ((msg == WM_SHOWWINDOW && !wParam) || (msg == WM_SIZE && wParam == SIZE_MINIMIZED)) {
+    if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) EndMouseTrackingWithin(hwnd);
+  }
   LRESULT result = self->HandleMessage(msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     RemovePropW(hwnd, kSelfProperty);

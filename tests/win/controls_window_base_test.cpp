@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "controls/gdi_win.h"
 #include "controls/window_base_win.h"
 
 namespace {
@@ -11,11 +12,13 @@ class Probe : public ui::WindowBase {
  public:
   int keysSeen = 0;
   int keysSwallowed = 0;
+  int mouseLeaves = 0;
   bool swallowEscape = true;
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_KEYDOWN) ++keysSeen;
+    if (msg == WM_MOUSELEAVE) ++mouseLeaves;
     if (msg == WM_APP) EndModal(static_cast<int>(wParam));
     return Default(msg, wParam, lParam);
   }
@@ -68,6 +71,29 @@ TEST(WindowBase, ProcessFiltersSeeMessagesFirst) {
   ui::RemoveMessageFilter(cookie);
   EXPECT_EQ(filtered, 1);
   EXPECT_EQ(probe.keysSeen, 0);
+}
+
+// A button clicked into hiding its window (OK, Cancel) is still under the cursor: its tracking
+// must end there, or the system keeps polling the hidden button for as long as we sit in the tray.
+TEST(WindowBase, HidingEndsTheMouseTrackingOfAWindowInside) {
+  Probe window;
+  ASSERT_TRUE(window.Create(L"VelkorTestProbe", WS_POPUP | WS_VISIBLE, 0, RECT{100, 100, 300, 200}, nullptr, L"probe"));
+  Probe button;
+  ASSERT_TRUE(button.Create(L"VelkorTestProbe", WS_CHILD | WS_VISIBLE, 0, RECT{20, 20, 80, 60}, window.hwnd(), L"",
+                            1));
+  SetCursorPos(150, 140);
+  ui::TrackMouseLeave(button.hwnd());
+  TRACKMOUSEEVENT query = {sizeof query, TME_QUERY, nullptr, 0};
+  ASSERT_TRUE(TrackMouseEvent(&query));
+  ASSERT_EQ(query.hwndTrack, button.hwnd());  // the cursor is over the button
+
+  ShowWindow(window.hwnd(), SW_HIDE);
+  query = {sizeof query, TME_QUERY, nullptr, 0};
+  ASSERT_TRUE(TrackMouseEvent(&query));
+  EXPECT_EQ(query.hwndTrack, nullptr);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(button.mouseLeaves, 1);  // so it shows its normal look when the window shows again
 }
 
 }  // namespace

@@ -172,4 +172,20 @@ TEST_F(LayoutFixture, FailedSwitchWaitsForTheMatchingProcessesToChange) {
   EXPECT_FALSE(retry.ShouldTry(LinkedChoice{}));
 }
 
+TEST(MainModel, ProcessListIsReadAgainWhenItsLengthChangesOrAfterSevenReuses) {
+  ProcessListReuse reuse;
+  EXPECT_TRUE(reuse.MustRead(4096));  // nothing read yet
+  reuse.Read(4096);
+  for (int tick = 0; tick < ProcessListReuse::kMaxReuses; ++tick) {
+    ASSERT_FALSE(reuse.MustRead(4096)) << tick;
+    reuse.Reused();
+  }
+  EXPECT_TRUE(reuse.MustRead(4096));  // two changes may have cancelled out: read now and then
+  reuse.Read(4096);
+  EXPECT_TRUE(reuse.MustRead(4352));  // a process started or ended
+  EXPECT_TRUE(reuse.MustRead(0));     // the system gave no length
+  reuse.Read(0);                      // a listing that failed is never reused
+  EXPECT_TRUE(reuse.MustRead(4096));
+}
+
 }  // namespace
