@@ -21,7 +21,7 @@ void CStartupHostWin::StopGdiplus() {
 }
 
 void CStartupHostWin::PrefetchSkin() {
-  prefetch_.Start(CVelkorDlg::LargestPictures(), ui::SkinPrefetch::Urgency::kNeededSoon);
+  prefetch_.Start(CVelkorDlg::StartupPictures(), ui::SkinPrefetch::Urgency::kNeededSoon);
 }
 
 OsVersion CStartupHostWin::GetOsVersion() {
