@@ -119,6 +119,7 @@ void CVelkorDlg::Run() {
 std::vector<std::u16string> CVelkorDlg::StartupPictures() {
   std::vector<std::u16string> names = {kBackgroundPicture, kMaskPicture};
   for (const ButtonLook& look : kButtonLooks) names.insert(names.end(), {look.normal, look.hover, look.down});
+  names.push_back(CKBColorDlg::kKeysPicture);
   const std::vector<std::u16string> panel = CLedDlg::Pictures();
   names.insert(names.end(), panel.begin(), panel.end());
   // A picture named twice would only be found decoded the second time; each once keeps it short.

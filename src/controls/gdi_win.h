@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace ui {
 
 // Deletes a pen, brush, font, bitmap or region when it goes.
@@ -43,6 +45,63 @@ using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Bitmap = GdiObject<HBITMAP>;
 using Region = GdiObject<HRGN>;
+
+// A colour with straight alpha (0xAARRGGBB) in the premultiplied form AlphaBlend takes.
+inline uint32_t Premultiplied(uint32_t argb) {
+  const uint32_t a = argb >> 24;
+  auto channel = [a](uint32_t c) { return (c * a + 127) / 255; };
+  return (a << 24) | (channel((argb >> 16) & 0xFF) << 16) | (channel((argb >> 8) & 0xFF) << 8) |
+         channel(argb & 0xFF);
+}
+
+// One 32-bit pixel in a memory context of its own, which AlphaBlend stretches over a rectangle to
+// lay a translucent colour on it: no brush can.
+class TranslucentFill {
+ public:
+  TranslucentFill() {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = 1;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_dc = CreateCompatibleDC(nullptr);
+    if (m_bitmap && m_dc && bits) {
+      m_old = SelectObject(m_dc, m_bitmap);
+      m_pixel = static_cast<uint32_t*>(bits);
+    }
+  }
+  ~TranslucentFill() {
+    if (m_dc) {
+      if (m_pixel) SelectObject(m_dc, m_old);
+      DeleteDC(m_dc);
+    }
+    if (m_bitmap) DeleteObject(m_bitmap);
+  }
+  TranslucentFill(const TranslucentFill&) = delete;
+  TranslucentFill& operator=(const TranslucentFill&) = delete;
+
+  // `argb` with straight alpha.
+  void SetColor(uint32_t argb) {
+    if (!m_pixel) return;
+    *m_pixel = Premultiplied(argb);
+    GdiFlush();  // the pixel is read through the context from here on
+  }
+  void Fill(HDC dc, int x, int y, int width, int height) const {
+    if (!m_pixel) return;
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, width, height, m_dc, 0, 0, 1, 1, blend);
+  }
+
+ private:
+  HBITMAP m_bitmap = nullptr;
+  HDC m_dc = nullptr;
+  HGDIOBJ m_old = nullptr;
+  uint32_t* m_pixel = nullptr;
+};
 
 // Puts an object into a device context for a scope and restores the previous one.
 class Selected {

@@ -54,7 +54,6 @@ CTreeCtrlEx::~CTreeCtrlEx() {
   m_model.SetChangedCallback(nullptr);
   if (m_tooltip) DestroyWindow(m_tooltip);
   Destroy();
-  FreeSelectionFill();
 }
 
 bool CTreeCtrlEx::CreateSkinned(HWND parent, UINT controlId, const ui::SkinImage* background,
@@ -87,42 +86,8 @@ void CTreeCtrlEx::SetColours(uint32_t backgroundFill, uint32_t selectedFill, COL
   m_frame = frame;
   m_backgroundBrush.Reset(CreateSolidBrush(Opaque(backgroundFill)));
   m_frameBrush.Reset(CreateSolidBrush(frame));
-  MakeSelectionFill();
+  m_selectionFill.SetColor(selectedFill);
   if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
-}
-
-void CTreeCtrlEx::FreeSelectionFill() {
-  if (m_selectionDc) {
-    SelectObject(m_selectionDc, m_selectionOld);
-    DeleteDC(m_selectionDc);
-  }
-  m_selectionDc = nullptr;
-  m_selectionOld = nullptr;
-  m_selectionBitmap.Reset();
-}
-
-void CTreeCtrlEx::MakeSelectionFill() {
-  FreeSelectionFill();
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 1;
-  info.bmiHeader.biHeight = 1;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  m_selectionBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  m_selectionDc = CreateCompatibleDC(nullptr);
-  if (!m_selectionBitmap || !m_selectionDc || !bits) {
-    FreeSelectionFill();
-    return;
-  }
-  const uint32_t alpha = m_selectedFill >> 24;
-  auto premultiply = [alpha](uint32_t channel) { return (channel * alpha + 127) / 255; };
-  *static_cast<uint32_t*>(bits) = (alpha << 24) | (premultiply((m_selectedFill >> 16) & 0xFF) << 16) |
-                                  (premultiply((m_selectedFill >> 8) & 0xFF) << 8) |
-                                  premultiply(m_selectedFill & 0xFF);
-  m_selectionOld = SelectObject(m_selectionDc, m_selectionBitmap.get());
 }
 
 void CTreeCtrlEx::CreateTooltip() {
@@ -215,10 +180,7 @@ void CTreeCtrlEx::OnMouseMove(LPARAM lParam) {
 }
 
 void CTreeCtrlEx::DrawRow(HDC dc, const TreeRowPaint& row) {
-  if (row.selected && m_selectionDc) {
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, row.row.left, row.row.top, row.row.Width(), row.row.Height(), m_selectionDc, 0, 0, 1, 1, blend);
-  }
+  if (row.selected) m_selectionFill.Fill(dc, row.row.left, row.row.top, row.row.Width(), row.row.Height());
   if (row.hasFolderImage) {
     const ui::SkinImage& folder = row.folderOpen ? m_open : m_closed;
     if (!folder.empty()) folder.Draw(dc, ToRect(row.folderImage));

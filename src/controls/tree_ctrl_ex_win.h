@@ -49,8 +49,6 @@ class CTreeCtrlEx : public ui::WindowBase {
   void Notify(UINT message, const TreeClick& click);
   void Draw(HDC dc, const RECT& client);
   void DrawRow(HDC dc, const TreeRowPaint& row);
-  void MakeSelectionFill();
-  void FreeSelectionFill();
   void CreateTooltip();
 
   TreeModel m_model;
@@ -65,10 +63,7 @@ class CTreeCtrlEx : public ui::WindowBase {
   COLORREF m_frame = 0x646464;
   ui::Brush m_backgroundBrush;
   ui::Brush m_frameBrush;
-  // One premultiplied pixel of the selected-row fill, stretched over the selected row.
-  HDC m_selectionDc = nullptr;
-  ui::Bitmap m_selectionBitmap;
-  HGDIOBJ m_selectionOld = nullptr;
+  ui::TranslucentFill m_selectionFill;
   ui::Font m_selectedFont;
   ui::Font m_normalFont;
   ui::OffscreenBuffer m_buffer;

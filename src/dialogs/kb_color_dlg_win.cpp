@@ -8,39 +8,12 @@ const wchar_t kClassName[] = L"VelkorKeyboardView";
 
 COLORREF ToColorRef(uint32_t argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
 
-uint32_t Premultiplied(uint32_t argb) {
-  const uint32_t a = argb >> 24;
-  auto channel = [a](uint32_t c) { return (c * a + 127) / 255; };
-  return (a << 24) | (channel((argb >> 16) & 0xFF) << 16) | (channel((argb >> 8) & 0xFF) << 8) |
-         channel(argb & 0xFF);
-}
-
 }  // namespace
 
-CKBColorDlg::~CKBColorDlg() {
-  Destroy();
-  if (m_tintDc) {
-    SelectObject(m_tintDc, m_tintOld);
-    DeleteDC(m_tintDc);
-  }
-}
+CKBColorDlg::~CKBColorDlg() { Destroy(); }
 
 bool CKBColorDlg::CreateView(HWND parent, const RECT& rect, UINT controlId) {
-  m_keys.LoadSkin(u"keyimg.png");
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 1;
-  info.bmiHeader.biHeight = 1;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  m_tintBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  m_tintDc = CreateCompatibleDC(nullptr);
-  if (m_tintDc && m_tintBitmap) {
-    m_tintOld = SelectObject(m_tintDc, m_tintBitmap.get());
-    m_tintPixel = static_cast<uint32_t*>(bits);
-  }
+  m_keys.LoadSkin(kKeysPicture);
   SetMarkColor(0x0000FF);
   SetHoverColor(0x0000FF);
   return Create(kClassName, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, rect, parent, L"", controlId);
@@ -156,14 +129,11 @@ void CKBColorDlg::DrawOutline(HDC dc, int key, HPEN pen) {
 }
 
 void CKBColorDlg::DrawTint(HDC dc, int key, uint32_t argb) {
-  if (!m_tintPixel) return;
-  *m_tintPixel = Premultiplied(argb);
-  GdiFlush();
-  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  m_tint.SetColor(argb);
   const RECT32& r = m_model.KeyRect(key);
   const bool shaped = key == m_model.ShapedKey() && m_shapeRegion;
   if (shaped) SelectClipRgn(dc, m_shapeRegion.get());
-  AlphaBlend(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, m_tintDc, 0, 0, 1, 1, blend);
+  m_tint.Fill(dc, r.left, r.top, r.right - r.left, r.bottom - r.top);
   if (shaped) SelectClipRgn(dc, nullptr);
 }
 

@@ -14,11 +14,14 @@
 
 class CKBColorDlg : public ui::WindowBase {
  public:
+  // The picture of the keys as they light up, drawn over the main window's background.
+  static constexpr const char16_t* kKeysPicture = u"keyimg.png";
+
   CKBColorDlg() = default;
   ~CKBColorDlg() override;
 
   // Creates the view as a visible child of `parent` on `rect` (parent client pixels) and loads
-  // keyimg.png. False when the window cannot be made.
+  // kKeysPicture. False when the window cannot be made.
   bool CreateView(HWND parent, const RECT& rect, UINT controlId);
 
   // Colours are 0x00BBGGRR.
@@ -65,12 +68,8 @@ class CKBColorDlg : public ui::WindowBase {
   uint32_t m_markArgb = 0;
   uint32_t m_hoverArgb = 0;
   uint32_t m_clickedArgb = 0;
-  // A one-pixel premultiplied picture whose pixel takes each tint in turn, stretched over the
-  // key: tints cost no allocation.
-  HDC m_tintDc = nullptr;
-  ui::Bitmap m_tintBitmap;
-  HGDIOBJ m_tintOld = nullptr;
-  uint32_t* m_tintPixel = nullptr;
+  // Takes each tint in turn: tints cost no allocation.
+  ui::TranslucentFill m_tint;
   // The shaped key's outline as a region, made when the shape is set.
   ui::Region m_shapeRegion;
 };
