@@ -46,6 +46,25 @@ using Pen = GdiObject<HPEN>;
 using Bitmap = GdiObject<HBITMAP>;
 using Region = GdiObject<HRGN>;
 
+// A 32-bit top-down bitmap whose pixels (0xAARRGGBB, row after row) the caller writes directly.
+inline HBITMAP CreatePixelBitmap(int width, int height, uint32_t** pixels) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  *pixels = static_cast<uint32_t*>(bits);
+  if (bitmap && !bits) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
+  return bitmap;
+}
+
 // A colour with straight alpha (0xAARRGGBB) in the premultiplied form AlphaBlend takes.
 inline uint32_t Premultiplied(uint32_t argb) {
   const uint32_t a = argb >> 24;
@@ -59,19 +78,12 @@ inline uint32_t Premultiplied(uint32_t argb) {
 class TranslucentFill {
  public:
   TranslucentFill() {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = 1;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* pixel = nullptr;
+    m_bitmap = CreatePixelBitmap(1, 1, &pixel);
     m_dc = CreateCompatibleDC(nullptr);
-    if (m_bitmap && m_dc && bits) {
+    if (m_bitmap && m_dc) {
       m_old = SelectObject(m_dc, m_bitmap);
-      m_pixel = static_cast<uint32_t*>(bits);
+      m_pixel = pixel;
     }
   }
   ~TranslucentFill() {

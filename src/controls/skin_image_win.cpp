@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/folders.h"
+#include "controls/gdi_win.h"
 
 namespace ui {
 
@@ -137,22 +138,15 @@ void SkinImage::Reset() {
 bool SkinImage::Allocate(int width, int height) {
   Reset();
   if (width <= 0 || height <= 0) return false;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* pixels = nullptr;
+  m_bitmap = CreatePixelBitmap(width, height, &pixels);
   m_dc = CreateCompatibleDC(nullptr);
-  if (!m_bitmap || !m_dc || !bits) {
+  if (!m_bitmap || !m_dc) {
     Reset();
     return false;
   }
   m_oldBitmap = SelectObject(m_dc, m_bitmap);
-  m_pixels = static_cast<uint32_t*>(bits);
+  m_pixels = pixels;
   m_width = width;
   m_height = height;
   return true;
