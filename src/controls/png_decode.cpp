@@ -181,18 +181,32 @@ bool DecodePng(const uint8_t* data, size_t size, const PngTarget& target) {
   const size_t rawSize = (rowBytes + 1) * height;
   // Data too short to make the picture is refused before anything is allocated for it.
   if (rawSize / kMaxInflateRatio > compressed.size()) return false;
-  std::unique_ptr<uint8_t[]> raw(new (std::nothrow) uint8_t[rawSize]);
-  if (!raw || !ZlibInflate(compressed.data(), compressed.size(), raw.get(), rawSize)) return false;
-
   uint32_t* pixels = target(static_cast<int>(width), static_cast<int>(height));
   if (!pixels) return false;
-  const std::vector<uint8_t> zeros(rowBytes);
-  const uint8_t* above = zeros.data();
+
+  // Fresh memory costs more on first touch than all the decoding, so an RGB picture's scanlines
+  // are inflated into the tail of its own pixels (they are smaller) and made into pixels from the
+  // front: pixel row y ends (width - 1) * (height - y - 1) bytes before scanline y + 1 starts.
+  // RGBA scanlines are larger than their pixels and get a buffer of their own.
+  std::unique_ptr<uint8_t[]> buffer;
+  uint8_t* raw = nullptr;
+  if (header.channels == 3) {
+    raw = reinterpret_cast<uint8_t*>(pixels) + (width * height * 4 - rawSize);
+  } else {
+    buffer.reset(new (std::nothrow) uint8_t[rawSize]);
+    if (!buffer) return false;
+    raw = buffer.get();
+  }
+  if (!ZlibInflate(compressed.data(), compressed.size(), raw, rawSize)) return false;
+
+  // The row above, unfiltered: the next row's filters need it after its pixels have been
+  // written over it. Zeros above the first row.
+  std::vector<uint8_t> above(rowBytes);
   for (size_t y = 0; y < height; ++y) {
-    uint8_t* line = raw.get() + y * (rowBytes + 1);
-    if (!Unfilter(line[0], line + 1, above, rowBytes, header.channels)) return false;
-    ToPixels(line + 1, width, header.channels, pixels + y * width);
-    above = line + 1;
+    uint8_t* line = raw + y * (rowBytes + 1);
+    if (!Unfilter(line[0], line + 1, above.data(), rowBytes, header.channels)) return false;
+    std::memcpy(above.data(), line + 1, rowBytes);
+    ToPixels(above.data(), width, header.channels, pixels + y * width);
   }
   return true;
 }

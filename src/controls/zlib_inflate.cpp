@@ -1,5 +1,6 @@
 #include "controls/zlib_inflate.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ui {
@@ -248,8 +249,14 @@ class Inflater {
       if (distance >= length) {
         std::memcpy(to, from, length);
       } else {
-        // The copy reads what it has just written: a run of a short pattern.
-        while (length--) *to++ = *from++;
+        // A run of the last `distance` bytes: copied in pieces that double, each taken from
+        // the start of the run, so that no piece overlaps what it reads.
+        while (length > 0) {
+          const size_t piece = std::min(length, static_cast<size_t>(to - from));
+          std::memcpy(to, from, piece);
+          to += piece;
+          length -= piece;
+        }
       }
     }
   }

@@ -155,6 +155,16 @@ TEST(PngDecode, EveryFilterAndEveryOrderOfThemGivesThePictureBack) {
     EXPECT_EQ(d.height, 6);
     EXPECT_EQ(d.pixels, Opaque(kRgbRows)) << int(filters[0]) << int(filters[1]);
   }
+  // One pixel wide, where each row of pixels ends right where the next scanline starts.
+  std::vector<Bytes> column;
+  for (const Bytes& row : kRgbRows) column.push_back(Bytes(row.begin(), row.begin() + 3));
+  PngFile png;
+  png.height = static_cast<uint32_t>(column.size());
+  png.width = 1;
+  png.scanlines = Filter(column, {0, 1, 2, 3, 4, 2}, 3);
+  const Decoded d = Decode(png.Make());
+  ASSERT_TRUE(d.ok);
+  EXPECT_EQ(d.pixels, Opaque(column));
 }
 
 TEST(PngDecode, RgbaIsPremultipliedRoundedToNearest) {
