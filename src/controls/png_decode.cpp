@@ -78,7 +78,7 @@ bool ReadChunks(const uint8_t* data, size_t size, Header* header, Compressed* co
     if (length > size - pos - 12) return false;
     const uint8_t* type = data + pos + 4;
     const uint8_t* body = type + 4;
-    if (BigEndian32(body + length) != Crc32(type, length + 4)) return false;
+    if (BigEndian32(body + length) != Crc32(type, size_t{length} + 4)) return false;
     pos += 12 + size_t{length};
 
     const bool isHeader = IsType(type, "IHDR");
