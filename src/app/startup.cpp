@@ -78,7 +78,7 @@ std::u16string MutexName(const std::u16string& textMutex) {
 }
 
 bool CVelkorApp::InitInstance() {
-  host_.InitControls();
+  // The common controls are loaded with the first tool tip (controls/common_controls_win.h).
   gdiplusStarted_ = host_.StartGdiplus();
   g_ProgramFolder = plat::ProgramFolder();
   if (gdiplusStarted_) host_.PrefetchSkin();

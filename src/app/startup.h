@@ -23,7 +23,6 @@ struct OsVersion {
 class StartupHost {
  public:
   virtual ~StartupHost() = default;
-  virtual void InitControls() = 0;  // common controls (all classes) and the framework
   virtual bool StartGdiplus() = 0;
   virtual void StopGdiplus() = 0;
   // With GDI+ running and the program folder known: starts decoding the main window's largest

@@ -1,6 +1,5 @@
 #include "app/startup_host_win.h"
 
-#include <commctrl.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -10,13 +9,6 @@
 namespace {
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 }  // namespace
-
-void CStartupHostWin::InitControls() {
-  INITCOMMONCONTROLSEX icc;
-  icc.dwSize = 8;
-  icc.dwICC = 0xFF;
-  InitCommonControlsEx(&icc);
-}
 
 bool CStartupHostWin::StartGdiplus() {
   Gdiplus::GdiplusStartupInput input;
@@ -29,7 +21,7 @@ void CStartupHostWin::StopGdiplus() {
 }
 
 void CStartupHostWin::PrefetchSkin() {
-  prefetch_.Start(CVelkorDlg::LargestPictures(), ui::SkinPrefetch::Urgency::kNeededSoon);
+  prefetch_.Start(CVelkorDlg::StartupPictures(), ui::SkinPrefetch::Urgency::kNeededSoon);
 }
 
 OsVersion CStartupHostWin::GetOsVersion() {

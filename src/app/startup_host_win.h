@@ -10,7 +10,6 @@
 class CStartupHostWin : public StartupHost {
  public:
   explicit CStartupHostWin(HINSTANCE instance) : instance_(instance) {}
-  void InitControls() override;
   bool StartGdiplus() override;
   void StopGdiplus() override;
   void PrefetchSkin() override;

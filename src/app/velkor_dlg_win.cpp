@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -115,7 +116,17 @@ void CVelkorDlg::Run() {
   TearDown();
 }
 
-std::vector<std::u16string> CVelkorDlg::LargestPictures() { return {kBackgroundPicture, kMaskPicture}; }
+std::vector<std::u16string> CVelkorDlg::StartupPictures() {
+  std::vector<std::u16string> names = {kBackgroundPicture, kMaskPicture};
+  for (const ButtonLook& look : kButtonLooks) names.insert(names.end(), {look.normal, look.hover, look.down});
+  const std::vector<std::u16string> panel = CLedDlg::Pictures();
+  names.insert(names.end(), panel.begin(), panel.end());
+  // A picture named twice would only be found decoded the second time; each once keeps it short.
+  std::vector<std::u16string> once;
+  for (const std::u16string& name : names)
+    if (std::find(once.begin(), once.end(), name) == once.end()) once.push_back(name);
+  return once;
+}
 
 bool CVelkorDlg::OnInitDialog() {
   AddAboutItem();

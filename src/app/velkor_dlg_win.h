@@ -48,8 +48,8 @@ class CVelkorDlg : public ui::WindowBase, private MainView, private LedPanelMenu
 
   // Creates the window, runs it until it is closed, and tears it down.
   void Run();
-  // The pictures that take longest to decode, in the order the window loads them.
-  static std::vector<std::u16string> LargestPictures();
+  // The pictures the window loads as it starts, in the order it needs them.
+  static std::vector<std::u16string> StartupPictures();
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

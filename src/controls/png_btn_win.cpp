@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "config/settings.h"
+#include "controls/common_controls_win.h"
 #include "log/log.h"
 
 namespace {
@@ -130,10 +131,7 @@ void CPngBtn::SetTooltip(const std::u16string& text) {
     return;
   }
   if (!m_tooltip) {
-    // No prefix: a tip may show a file name, whose & is a character like any other.
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    m_tooltip = ui::CreateTooltipWindow(hwnd());
     if (!m_tooltip) return;
     // The skin's dark look and the button's own font; the system's pale tip would stand out, and
     // measured in its own font it cut the text short.

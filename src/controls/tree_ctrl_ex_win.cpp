@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "controls/common_controls_win.h"
+
 namespace {
 
 const wchar_t kTreeClass[] = L"VelkorTreeCtrlEx";
@@ -124,9 +126,7 @@ void CTreeCtrlEx::MakeSelectionFill() {
 }
 
 void CTreeCtrlEx::CreateTooltip() {
-  m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+  m_tooltip = ui::CreateTooltipWindow(hwnd());
   if (!m_tooltip) return;
   TOOLINFOW tool = {};
   tool.cbSize = sizeof tool;

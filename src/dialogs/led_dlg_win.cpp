@@ -47,6 +47,11 @@ bool IsSwallowedKey(const MSG& msg) {
 
 CLedDlg::CLedDlg(LedPanel::Requester request) : m_panel(std::move(request)) {}
 
+std::vector<std::u16string> CLedDlg::Pictures() {
+  return {u"check_nr.png", u"check_ov.png", u"check_dn.png", u"lbtn_nr.png", u"lbtn_ov.png", u"rbtn_nr.png",
+          u"rbtn_ov.png",  u"slider.png",   u"dpi_bar.png",  u"combo_nr.png", u"combo_ov.png"};
+}
+
 bool CLedDlg::Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mainBackground) {
   m_background.CropFrom(mainBackground, rect);
   m_font.Reset(CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,

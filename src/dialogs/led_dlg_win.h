@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "controls/color_btn_dlg_win.h"
 #include "controls/combo_btn_win.h"
@@ -44,6 +45,8 @@ class CLedDlg : public ui::WindowBase {
   explicit CLedDlg(LedPanel::Requester request = nullptr);
 
   bool Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mainBackground);
+  // The skin pictures Create loads, for decoding ahead of it.
+  static std::vector<std::u16string> Pictures();
   void SetKeyboardView(LedKeyboardView* view) { m_panel.SetKeyboardView(view); }
   void SetMenuOwner(LedPanelMenuOwner* owner) { m_menuOwner = owner; }
   void Load(PROFILEINFO* profile);

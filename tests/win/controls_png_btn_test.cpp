@@ -2,6 +2,7 @@
 // release on it reaches the parent as a click, and missing pictures leave the background showing.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "controls/png_btn_win.h"
 #include "skin_fixture_win.h"
@@ -130,6 +131,44 @@ TEST_F(PngBtnTest, ACheckBoxWithAutoToggleFlipsBeforeTheParentHearsOfTheClick) {
   EXPECT_EQ(skintest::DrawnPixel(box.hwnd(), 3, 3), kDown);
   EnableWindow(box.hwnd(), FALSE);
   EXPECT_EQ(skintest::DrawnPixel(box.hwnd(), 3, 3), kNormal) << "checked and disabled: the disabled picture";
+}
+
+// The thread's tool-tip window; the system makes its owner the button's top-level window.
+HWND ThreadTooltip() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(window, cls, 64);
+        if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The common controls are no longer loaded at start-up: the first tip brings them, and shows its
+// text as given, '&' included.
+TEST_F(PngBtnTest, ATipIsMadeWithItsFirstTextAndShowsItAsGiven) {
+  CPngBtn button;
+  ASSERT_TRUE(button.CreatePngBtn(parent.hwnd(), &background, u"nr.bmp", u"ov.bmp", u"dn.bmp", nullptr, false,
+                                  u"", true, 20, 40, 1001));
+  button.SetTooltip(u"");
+  EXPECT_EQ(ThreadTooltip(), nullptr);  // no text, no tip window
+  button.SetTooltip(u"Switches to this profile while R&D.exe runs");
+  HWND tip = ThreadTooltip();
+  ASSERT_NE(tip, nullptr);
+  wchar_t text[80] = {};
+  TOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = button.hwnd();
+  tool.uId = 1;
+  tool.lpszText = text;
+  SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_STREQ(text, L"Switches to this profile while R&D.exe runs");
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 }  // namespace

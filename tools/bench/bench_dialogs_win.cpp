@@ -16,7 +16,6 @@
 // main window does; with `cold` MacroList is emptied before each load, so every file is read
 // again.
 #include <windows.h>
-#include <commctrl.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -335,8 +334,6 @@ int main(int argc, char** argv) {
   const int runs = argc > 4 ? std::atoi(argv[4]) : 5;
   const bool cold = argc > 5 && std::string(argv[5]) == "cold";
 
-  INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
-  InitCommonControlsEx(&icc);
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartup(&token, &input, nullptr);

@@ -25,7 +25,6 @@ class FakeHost : public StartupHost {
   OsVersion os{2, 6, 1};
   std::u16string mutexName, signalledTitle;
 
-  void InitControls() override { calls.push_back("InitControls"); }
   bool StartGdiplus() override {
     calls.push_back("StartGdiplus");
     return true;
@@ -112,9 +111,9 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, RunsTheStepsInOrderAndLogsLaunchAndExit) {
   FakeHost host;
-  std::vector<std::string> expected = {"InitControls",        "StartGdiplus",  "PrefetchSkin",
-                                       "GetOsVersion",        "MakeDpiAware",  "CreateInstanceMutex",
-                                       "RunMainWindow",       "StopGdiplus",   "CloseInstanceMutex"};
+  std::vector<std::string> expected = {"StartGdiplus",        "PrefetchSkin", "GetOsVersion",
+                                       "MakeDpiAware",        "CreateInstanceMutex", "RunMainWindow",
+                                       "StopGdiplus",         "CloseInstanceMutex"};
   EXPECT_EQ(Run(host), expected);
   EXPECT_EQ(host.mutexName, u"TEST_MUTEX");
   ASSERT_GE(log.size(), 4u);
