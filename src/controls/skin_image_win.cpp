@@ -13,6 +13,8 @@
 
 #include "config/folders.h"
 #include "controls/gdi_win.h"
+#include "controls/png_decode.h"
+#include "platform/platform.h"
 
 namespace ui {
 
@@ -30,7 +32,7 @@ using Picture = std::shared_ptr<const DecodedPicture>;
 // Decodes `path` with GDI+ into the premultiplied pixels `target(width, height)` provides (null
 // when it cannot).
 template <typename Target>
-bool DecodeInto(const std::wstring& path, Target target) {
+bool DecodeWithGdiplus(const std::wstring& path, Target target) {
   Gdiplus::Bitmap decoded(path.c_str());
   if (decoded.GetLastStatus() != Gdiplus::Ok) return false;
   const int width = static_cast<int>(decoded.GetWidth());
@@ -51,6 +53,21 @@ bool DecodeInto(const std::wstring& path, Target target) {
     return false;
   decoded.UnlockBits(&data);
   return true;
+}
+
+// Larger than any skin picture; a file beyond it is left to GDI+ whole.
+constexpr size_t kMaxOwnDecodeBytes = 64u << 20;
+
+// Our skins' pictures (8-bit RGB or RGBA PNG) are decoded here in a few milliseconds; GDI+,
+// which under Wine takes tens of milliseconds a picture and more to start its codecs, reads only
+// the forms our decoder refuses.
+template <typename Target>
+bool DecodeInto(const std::wstring& path, Target target) {
+  std::vector<uint8_t> bytes;
+  if (plat::ReadWholeFile(std::u16string(path.begin(), path.end()), bytes, kMaxOwnDecodeBytes) &&
+      DecodePng(bytes.data(), bytes.size(), target))
+    return true;
+  return DecodeWithGdiplus(path, target);
 }
 
 Picture DecodePicture(const std::wstring& path) {

@@ -19,7 +19,9 @@ class SkinImage {
   SkinImage(SkinImage&& other) noexcept;
   SkinImage& operator=(SkinImage&& other) noexcept;
 
-  // Decodes a file; false (and an empty image) when it cannot be read. Needs GDI+ started.
+  // Decodes a file; false (and an empty image) when it cannot be read. The 8-bit RGB and RGBA
+  // PNG pictures our skins are made of are read by our own decoder; any other form needs GDI+
+  // started.
   bool Load(const std::wstring& path);
   // As Load, but each file is decoded once per process and later loads copy the decoded
   // pixels: for pictures that do not change while the program runs (the skin). A file that
