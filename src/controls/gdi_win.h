@@ -65,6 +65,59 @@ inline HBITMAP CreatePixelBitmap(int width, int height, uint32_t** pixels) {
   return bitmap;
 }
 
+// A bitmap selected into a memory context of its own; the two are freed together.
+class BitmapContext {
+ public:
+  BitmapContext() = default;
+  ~BitmapContext() { Free(); }
+  BitmapContext(const BitmapContext&) = delete;
+  BitmapContext& operator=(const BitmapContext&) = delete;
+  BitmapContext(BitmapContext&& other) noexcept { *this = static_cast<BitmapContext&&>(other); }
+  BitmapContext& operator=(BitmapContext&& other) noexcept {
+    if (this != &other) {
+      Free();
+      m_bitmap = other.m_bitmap;
+      m_dc = other.m_dc;
+      m_old = other.m_old;
+      other.m_bitmap = nullptr;
+      other.m_dc = nullptr;
+      other.m_old = nullptr;
+    }
+    return *this;
+  }
+
+  // Takes `bitmap` (freed here even when this fails) into a context compatible with `like` (null:
+  // the screen). False when either is missing.
+  bool Hold(HDC like, HBITMAP bitmap) {
+    Free();
+    m_bitmap = bitmap;
+    m_dc = CreateCompatibleDC(like);
+    if (!m_bitmap || !m_dc) {
+      Free();
+      return false;
+    }
+    m_old = SelectObject(m_dc, m_bitmap);
+    return true;
+  }
+  void Free() {
+    if (m_dc) {
+      if (m_old) SelectObject(m_dc, m_old);
+      DeleteDC(m_dc);
+    }
+    if (m_bitmap) DeleteObject(m_bitmap);
+    m_bitmap = nullptr;
+    m_dc = nullptr;
+    m_old = nullptr;
+  }
+  HDC dc() const { return m_dc; }
+  HBITMAP bitmap() const { return m_bitmap; }
+
+ private:
+  HBITMAP m_bitmap = nullptr;
+  HDC m_dc = nullptr;
+  HGDIOBJ m_old = nullptr;
+};
+
 // A colour with straight alpha (0xAARRGGBB) in the premultiplied form AlphaBlend takes.
 inline uint32_t Premultiplied(uint32_t argb) {
   const uint32_t a = argb >> 24;
@@ -79,22 +132,8 @@ class TranslucentFill {
  public:
   TranslucentFill() {
     uint32_t* pixel = nullptr;
-    m_bitmap = CreatePixelBitmap(1, 1, &pixel);
-    m_dc = CreateCompatibleDC(nullptr);
-    if (m_bitmap && m_dc) {
-      m_old = SelectObject(m_dc, m_bitmap);
-      m_pixel = pixel;
-    }
+    if (m_context.Hold(nullptr, CreatePixelBitmap(1, 1, &pixel))) m_pixel = pixel;
   }
-  ~TranslucentFill() {
-    if (m_dc) {
-      if (m_pixel) SelectObject(m_dc, m_old);
-      DeleteDC(m_dc);
-    }
-    if (m_bitmap) DeleteObject(m_bitmap);
-  }
-  TranslucentFill(const TranslucentFill&) = delete;
-  TranslucentFill& operator=(const TranslucentFill&) = delete;
 
   // `argb` with straight alpha.
   void SetColor(uint32_t argb) {
@@ -105,13 +144,11 @@ class TranslucentFill {
   void Fill(HDC dc, int x, int y, int width, int height) const {
     if (!m_pixel) return;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, width, height, m_dc, 0, 0, 1, 1, blend);
+    AlphaBlend(dc, x, y, width, height, m_context.dc(), 0, 0, 1, 1, blend);
   }
 
  private:
-  HBITMAP m_bitmap = nullptr;
-  HDC m_dc = nullptr;
-  HGDIOBJ m_old = nullptr;
+  BitmapContext m_context;
   uint32_t* m_pixel = nullptr;
 };
 
@@ -134,7 +171,6 @@ class Selected {
 class OffscreenBuffer {
  public:
   OffscreenBuffer() = default;
-  ~OffscreenBuffer() { Free(); }
   OffscreenBuffer(const OffscreenBuffer&) = delete;
   OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
 
@@ -142,40 +178,21 @@ class OffscreenBuffer {
   HDC Begin(HDC screen, int width, int height) {
     m_width = width;
     m_height = height;
-    if (!m_dc || width > m_capacityWidth || height > m_capacityHeight) {
-      Free();
-      m_dc = CreateCompatibleDC(screen);
-      m_bitmap = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-      if (!m_dc || !m_bitmap) {
-        Free();
+    if (!m_context.dc() || width > m_capacityWidth || height > m_capacityHeight) {
+      m_capacityWidth = m_capacityHeight = 0;
+      if (!m_context.Hold(screen, CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1)))
         return nullptr;
-      }
-      m_oldBitmap = SelectObject(m_dc, m_bitmap);
       m_capacityWidth = width;
       m_capacityHeight = height;
     }
-    return m_dc;
+    return m_context.dc();
   }
   void Present(HDC screen, int x = 0, int y = 0) const {
-    if (m_dc) BitBlt(screen, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
+    if (m_context.dc()) BitBlt(screen, x, y, m_width, m_height, m_context.dc(), 0, 0, SRCCOPY);
   }
 
  private:
-  void Free() {
-    if (m_dc) {
-      if (m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
-      DeleteDC(m_dc);
-    }
-    if (m_bitmap) DeleteObject(m_bitmap);
-    m_dc = nullptr;
-    m_bitmap = nullptr;
-    m_oldBitmap = nullptr;
-    m_capacityWidth = m_capacityHeight = 0;
-  }
-
-  HDC m_dc = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_oldBitmap = nullptr;
+  BitmapContext m_context;
   int m_width = 0;
   int m_height = 0;
   int m_capacityWidth = 0;

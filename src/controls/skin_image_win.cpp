@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "config/folders.h"
-#include "controls/gdi_win.h"
 #include "controls/png_decode.h"
 #include "platform/platform.h"
 
@@ -129,9 +128,7 @@ SkinImage::SkinImage(SkinImage&& other) noexcept { *this = std::move(other); }
 SkinImage& SkinImage::operator=(SkinImage&& other) noexcept {
   if (this != &other) {
     Reset();
-    std::swap(m_dc, other.m_dc);
-    std::swap(m_bitmap, other.m_bitmap);
-    std::swap(m_oldBitmap, other.m_oldBitmap);
+    m_context = std::move(other.m_context);
     std::swap(m_pixels, other.m_pixels);
     std::swap(m_width, other.m_width);
     std::swap(m_height, other.m_height);
@@ -140,14 +137,7 @@ SkinImage& SkinImage::operator=(SkinImage&& other) noexcept {
 }
 
 void SkinImage::Reset() {
-  if (m_dc) {
-    if (m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
-    DeleteDC(m_dc);
-  }
-  if (m_bitmap) DeleteObject(m_bitmap);
-  m_dc = nullptr;
-  m_bitmap = nullptr;
-  m_oldBitmap = nullptr;
+  m_context.Free();
   m_pixels = nullptr;
   m_width = m_height = 0;
 }
@@ -156,13 +146,7 @@ bool SkinImage::Allocate(int width, int height) {
   Reset();
   if (width <= 0 || height <= 0) return false;
   uint32_t* pixels = nullptr;
-  m_bitmap = CreatePixelBitmap(width, height, &pixels);
-  m_dc = CreateCompatibleDC(nullptr);
-  if (!m_bitmap || !m_dc) {
-    Reset();
-    return false;
-  }
-  m_oldBitmap = SelectObject(m_dc, m_bitmap);
+  if (!m_context.Hold(nullptr, CreatePixelBitmap(width, height, &pixels))) return false;
   m_pixels = pixels;
   m_width = width;
   m_height = height;
@@ -233,7 +217,7 @@ void SkinImage::Draw(HDC dc, const RECT& target) const { Draw(dc, target, RECT{0
 void SkinImage::Draw(HDC dc, const RECT& target, const RECT& source) const {
   if (empty() || !dc) return;
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, m_dc, source.left,
+  AlphaBlend(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, m_context.dc(), source.left,
              source.top, source.right - source.left, source.bottom - source.top, blend);
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/gdi_win.h"
+
 namespace ui {
 
 class SkinImage {
@@ -43,7 +45,7 @@ class SkinImage {
   const uint32_t* pixels() const { return m_pixels; }
   // The pixel as the file holds it (not premultiplied), 0xAARRGGBB; 0 outside the image.
   uint32_t StraightPixel(int x, int y) const;
-  HBITMAP bitmap() const { return m_bitmap; }
+  HBITMAP bitmap() const { return m_context.bitmap(); }
 
   // At its own size with its top-left corner at (x, y).
   void Draw(HDC dc, int x, int y) const;
@@ -56,9 +58,7 @@ class SkinImage {
   bool Allocate(int width, int height);
   bool CopyPixels(const uint32_t* pixels, int width, int height);
 
-  HDC m_dc = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_oldBitmap = nullptr;
+  BitmapContext m_context;
   uint32_t* m_pixels = nullptr;
   int m_width = 0;
   int m_height = 0;

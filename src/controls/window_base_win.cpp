@@ -10,7 +10,9 @@
 namespace ui {
 namespace {
 
-const wchar_t kSelfProperty[] = L"VelkorWindowObject";
+// The object lives in the window's own extra bytes rather than in a window property: every
+// message looks it up, and under Wine reading a property is a trip to the server.
+constexpr int kSelfSlot = 0;
 
 std::map<int, MessageFilter>& Filters() {
   static std::map<int, MessageFilter> filters;
@@ -24,7 +26,9 @@ int g_modalDepth = 0;
 WindowBase::~WindowBase() { Destroy(); }
 
 WindowBase* WindowBase::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<WindowBase*>(GetPropW(hwnd, kSelfProperty)) : nullptr;
+  // Another class's window may keep anything in its extra bytes: only ours hold an object.
+  if (!hwnd || GetClassLongPtrW(hwnd, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&WindowProc)) return nullptr;
+  return reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, kSelfSlot));
 }
 
 void WindowBase::PrepareClass(WNDCLASSEXW&) {}
@@ -42,6 +46,7 @@ bool WindowBase::Create(const wchar_t* className, DWORD style, DWORD exStyle, co
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
+    wc.cbWndExtra = sizeof(LONG_PTR);
     PrepareClass(wc);
     if (!RegisterClassExW(&wc)) return false;
   }
@@ -64,11 +69,12 @@ LRESULT WindowBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) { retu
 bool WindowBase::PreTranslateMessage(MSG&) { return false; }
 
 LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WindowBase* self = FromHandle(hwnd);
+  // This procedure serves only our classes, so the slot is there (zero until WM_NCCREATE).
+  auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(hwnd, kSelfSlot));
   if (!self && msg == WM_NCCREATE) {
     self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->m_hwnd = hwnd;
-    SetPropW(hwnd, kSelfProperty, self);
+    SetWindowLongPtrW(hwnd, kSelfSlot, reinterpret_cast<LONG_PTR>(self));
   }
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if ((msg == WM_SHOWWINDOW && !wParam) || (msg == WM_SIZE && wParam == SIZE_MINIMIZED)) {
@@ -76,7 +82,7 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   }
   LRESULT result = self->HandleMessage(msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, kSelfProperty);
+    SetWindowLongPtrW(hwnd, kSelfSlot, 0);
     self->m_hwnd = nullptr;
     if (self->m_modalRunning) self->m_modalEnded = true;
     self->OnFinalDestroy();

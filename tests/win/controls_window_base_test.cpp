@@ -41,6 +41,7 @@ TEST(WindowBase, ModalLoopEndsWithItsResultAndGivesTheOwnerBack) {
   Probe probe;
   ASSERT_TRUE(probe.Create(L"VelkorTestProbe", WS_POPUP, 0, RECT{10, 10, 110, 60}, owner, L"probe"));
   EXPECT_EQ(ui::WindowBase::FromHandle(probe.hwnd()), &probe);
+  EXPECT_EQ(ui::WindowBase::FromHandle(owner), nullptr);  // a system class with extra bytes of its own
   PostMessageW(probe.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageW(probe.hwnd(), WM_KEYDOWN, 'A', 0);
   PostMessageW(probe.hwnd(), WM_APP, 7, 0);
