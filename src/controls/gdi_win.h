@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "controls/premultiplied.h"
+
 namespace ui {
 
 // Deletes a pen, brush, font, bitmap or region when it goes.
@@ -117,14 +119,6 @@ class BitmapContext {
   HDC m_dc = nullptr;
   HGDIOBJ m_old = nullptr;
 };
-
-// A colour with straight alpha (0xAARRGGBB) in the premultiplied form AlphaBlend takes.
-inline uint32_t Premultiplied(uint32_t argb) {
-  const uint32_t a = argb >> 24;
-  auto channel = [a](uint32_t c) { return (c * a + 127) / 255; };
-  return (a << 24) | (channel((argb >> 16) & 0xFF) << 16) | (channel((argb >> 8) & 0xFF) << 8) |
-         channel(argb & 0xFF);
-}
 
 // One 32-bit pixel in a memory context of its own, which AlphaBlend stretches over a rectangle to
 // lay a translucent colour on it: no brush can.

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "controls/premultiplied.h"
 #include "controls/zlib_inflate.h"
 
 namespace ui {
@@ -137,8 +138,6 @@ bool Unfilter(uint8_t filter, uint8_t* row, const uint8_t* above, size_t bytes, 
   }
 }
 
-uint32_t Premultiply(uint32_t channel, uint32_t alpha) { return (channel * alpha + 127) / 255; }
-
 void ToPixels(const uint8_t* row, size_t width, int channels, uint32_t* pixels) {
   if (channels == 3) {
     for (size_t x = 0; x < width; ++x, row += 3)
@@ -146,11 +145,8 @@ void ToPixels(const uint8_t* row, size_t width, int channels, uint32_t* pixels) 
     return;
   }
   for (size_t x = 0; x < width; ++x, row += 4) {
-    const uint32_t a = row[3];
-    if (a == 255)
-      pixels[x] = 0xFF000000u | uint32_t{row[0]} << 16 | uint32_t{row[1]} << 8 | row[2];
-    else
-      pixels[x] = a << 24 | Premultiply(row[0], a) << 16 | Premultiply(row[1], a) << 8 | Premultiply(row[2], a);
+    const uint32_t argb = uint32_t{row[3]} << 24 | uint32_t{row[0]} << 16 | uint32_t{row[1]} << 8 | row[2];
+    pixels[x] = row[3] == 255 ? argb : Premultiplied(argb);
   }
 }
 

@@ -19,6 +19,7 @@
 #include "config/text_table.h"
 #include "controls/menu_library.h"
 #include "dialogs/key_fun_pick_dlg_win.h"
+#include "macro/macro_files.h"
 #include "macro/macro_record.h"
 #include "platform/platform.h"
 #include "skin_fixture_win.h"
@@ -88,6 +89,8 @@ class KeyFunPickDlgTest : public ::testing::Test {
     static int serial = 0;  // each test its own library
     appData = std::wstring(temp) + L"velkor-picker-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
               std::to_wstring(++serial) + L"\\";
+    // Process numbers repeat under Wine: a library an earlier run left here would be found again.
+    RemoveLibrary();
     request.keyIndex = 77;
     request.entry.bType = 2;
     request.entry.bVk = 'C';
@@ -97,9 +100,11 @@ class KeyFunPickDlgTest : public ::testing::Test {
   void TearDown() override {
     if (user.joinable()) user.join();
     MacroList.RemoveAll();
+    RemoveLibrary();
     ClearTextTable();
     if (!savedFolder.empty()) g_ProgramFolder = savedFolder;
   }
+  void RemoveLibrary() { DeleteFolderTree(std::u16string(appData.begin(), appData.end() - 1)); }
   void WriteMacro(const std::wstring& rel, uint32_t id) {
     const std::wstring path = appData + L"Mac\\" + rel;
     for (size_t at = appData.size() - 2; (at = path.find(L'\\', at + 1)) != std::wstring::npos;)

@@ -19,6 +19,7 @@
 #include "controls/msg_box_model.h"
 #include "controls/tree_model.h"
 #include "dialogs/macro_dlg_win.h"
+#include "macro/macro_files.h"
 #include "macro/macro_editor.h"
 #include "macro/macro_record.h"
 #include "platform/platform.h"
@@ -40,21 +41,10 @@ void PostKey(HWND h, UINT vk, UINT scan, bool up) {
   PostMessageW(h, up ? WM_KEYUP : WM_KEYDOWN, vk, data);
 }
 
-// Removes a folder with everything in it (process numbers repeat under Wine, so a library left
-// by an earlier run could otherwise be found again).
+// Removes the test's library and everything in it: process numbers repeat under Wine, so a
+// library left by an earlier run could otherwise be found again.
 void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + L"\\");
-      else DeleteFileW((folder + name).c_str());
-    } while (FindNextFileW(h, &found));
-    FindClose(h);
-  }
-  RemoveDirectoryW(folder.c_str());
+  DeleteFolderTree(std::u16string(folder.begin(), folder.end() - 1));
 }
 
 class MacroDlgTest : public ::testing::Test {
