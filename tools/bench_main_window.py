@@ -120,29 +120,27 @@ def linked_store(folder):
 
 
 def bench_idle(seconds):
+    """Both programs idle side by side over the same period, so that whatever else the machine
+    does then falls on both alike."""
     folder = h.ProgramFolder("bench-idle")
     folder.set_option("TrayIcon", "3")
     linked_store(folder)
-    proc = start_velkor(folder)
+    velkor = start_velkor(folder)
     wait_mapped(h.TITLE)
     mw.click_child(mw.CANCEL)  # hidden, in the tray
     mw.wait_visible(False)
-    time.sleep(5)
-    c0, t0 = cpu_seconds(proc.pid), time.monotonic()
-    time.sleep(seconds)
-    velkor = (cpu_seconds(proc.pid) - c0) / (time.monotonic() - t0)
-    end(proc, h.TITLE)
-
-    proc = start_bare(984, 640)
+    bare = start_bare(984, 640)
     wait_mapped(BARE_TITLE)
     time.sleep(5)
-    c0, t0 = cpu_seconds(proc.pid), time.monotonic()
+    v0, b0, t0 = cpu_seconds(velkor.pid), cpu_seconds(bare.pid), time.monotonic()
     time.sleep(seconds)
-    bare = (cpu_seconds(proc.pid) - c0) / (time.monotonic() - t0)
-    end(proc, BARE_TITLE)
-    ratio = velkor / bare if bare else float("inf")
-    print(f"idle in the tray over {seconds}s: Velkor {velkor * 100:.3f}% of a core, bare {bare * 100:.3f}%, "
-          f"ratio {ratio:.2f}")
+    elapsed = time.monotonic() - t0
+    v = (cpu_seconds(velkor.pid) - v0) / elapsed
+    b = (cpu_seconds(bare.pid) - b0) / elapsed
+    end(velkor, h.TITLE)
+    end(bare, BARE_TITLE)
+    ratio = v / b if b else float("inf")
+    print(f"idle in the tray over {seconds}s: Velkor {v * 100:.3f}% of a core, bare {b * 100:.3f}%, ratio {ratio:.2f}")
 
 
 def run_tick_test():

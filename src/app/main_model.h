@@ -52,12 +52,15 @@ struct RunningProcess {
 };
 
 // Whether the game watch must list the processes again or may keep its last list. Asking only
-// how long a listing would be is cheap; listing costs far more (under Wine, files read for every
-// process and thread). A process that starts or ends changes that length, so the list is read
-// again when it changes, and at least every `kMaxReuses + 1` ticks in case two changes cancel out.
+// how long a listing would be is cheap (about 30 us under Wine); listing costs thirty times more
+// (files read for every process and thread). A process that starts or ends changes that length
+// (its entry, its name and one record per thread), so the list is read again when it changes.
+// Two changes that leave the length exactly as it was would go unseen, so the list is read at
+// least every `kMaxReuses + 1` ticks (30 s) as well: reading it every few ticks would cost more
+// than the timer that wakes the program for the tick.
 class ProcessListReuse {
  public:
-  static constexpr int kMaxReuses = 7;
+  static constexpr int kMaxReuses = 22;
   // `answerBytes`: the length the system gives for a listing now; 0 when it gave none.
   bool MustRead(uint32_t answerBytes) const {
     return answerBytes == 0 || answerBytes != bytes_ || reuses_ >= kMaxReuses;

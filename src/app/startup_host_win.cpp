@@ -21,7 +21,8 @@ void CStartupHostWin::StopGdiplus() {
 }
 
 void CStartupHostWin::PrefetchSkin() {
-  prefetch_.Start(CVelkorDlg::StartupPictures(), ui::SkinPrefetch::Urgency::kNeededSoon);
+  prefetch_.Start(CVelkorDlg::StartupPictures(), ui::SkinPrefetch::Urgency::kNeededSoon,
+                  &CVelkorDlg::PrepareStartupShape);
 }
 
 OsVersion CStartupHostWin::GetOsVersion() {

@@ -13,7 +13,7 @@
 #include "config/text_table.h"
 #include "controls/combo_model.h"
 #include "controls/file_dialog_win.h"
-#include "controls/mask_region.h"
+#include "controls/skin_shape_win.h"
 #include "controls/menu_library.h"
 #include "controls/msg_dlg_win.h"
 #include "controls/progress_dlg_win.h"
@@ -34,7 +34,6 @@ namespace {
 const wchar_t kClassName[] = L"VelkorMainWindow";
 constexpr UINT kSysCommandAbout = 0x0010;
 constexpr int kIconResource = 128;
-constexpr DWORD kRegionBatch = 2000;
 // The width of the menu strip pictures: the longest item of the profile menu fits.
 constexpr int kProfileMenuWidth = 150;
 // Single line, vertically centred, left aligned, no clipping, an ellipsis when too long.
@@ -186,30 +185,13 @@ bool CVelkorDlg::BuildSkin() {
 }
 
 void CVelkorDlg::ApplyShape() {
-  ui::SkinImage mask;
-  const ui::SkinImage& source = mask.LoadSkin(kMaskPicture) ? mask : m_background;
-  const std::vector<RECT32> runs = MaskRuns(source.pixels(), source.width(), source.height());
-  HRGN shape = CreateRectRgn(0, 0, 0, 0);
-  std::vector<uint8_t> data(sizeof(RGNDATAHEADER) + sizeof(RECT) * kRegionBatch);
-  for (size_t at = 0; at < runs.size(); at += kRegionBatch) {
-    const DWORD count = static_cast<DWORD>(runs.size() - at < kRegionBatch ? runs.size() - at : kRegionBatch);
-    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
-    *header = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, count, 0, {0, 0, source.width(), source.height()}};
-    auto* rects = reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER));
-    for (DWORD i = 0; i < count; ++i) {
-      const RECT32& r = runs[at + i];
-      rects[i] = RECT{r.left, r.top, r.right, r.bottom};
-    }
-    HRGN batch = ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + sizeof(RECT) * count),
-                                 reinterpret_cast<RGNDATA*>(data.data()));
-    if (batch) {
-      CombineRgn(shape, shape, batch, RGN_OR);
-      DeleteObject(batch);
-    }
-  }
+  // The start-up prefetch has usually made the shape by now (PrepareStartupShape).
+  HRGN shape = ui::SkinShape(kMaskPicture, kBackgroundPicture);
   // The system owns the region from here on.
-  SetWindowRgn(hwnd(), shape, FALSE);
+  if (shape) SetWindowRgn(hwnd(), shape, FALSE);
 }
+
+void CVelkorDlg::PrepareStartupShape() { ui::PrepareSkinShape(kMaskPicture, kBackgroundPicture); }
 
 void CVelkorDlg::PlaceWindow() {
   const int left = CentredOrigin(GetSystemMetrics(SM_CXFULLSCREEN), m_background.width());

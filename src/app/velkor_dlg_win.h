@@ -50,6 +50,8 @@ class CVelkorDlg : public ui::WindowBase, private MainView, private LedPanelMenu
   void Run();
   // The pictures the window loads as it starts, in the order it needs them.
   static std::vector<std::u16string> StartupPictures();
+  // Makes the window's shape from the skin ahead of the window (on the prefetch thread).
+  static void PrepareStartupShape();
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

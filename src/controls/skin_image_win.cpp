@@ -4,14 +4,12 @@
 #include <gdiplus.h>
 
 #include <cstring>
-#include <future>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
 #include "config/folders.h"
+#include "controls/once_map.h"
 #include "controls/png_decode.h"
 #include "platform/platform.h"
 
@@ -19,14 +17,7 @@ namespace ui {
 
 namespace {
 
-// The pixels only, never GDI objects: a bitmap can be selected into one context at a time and a
-// context used by one thread at a time, so every image keeps its own and copies from here.
-struct DecodedPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-};
-using Picture = std::shared_ptr<const DecodedPicture>;
+using Picture = std::shared_ptr<const SkinPixels>;
 
 // Decodes `path` with GDI+ into the premultiplied pixels `target(width, height)` provides (null
 // when it cannot).
@@ -70,7 +61,7 @@ bool DecodeInto(const std::wstring& path, Target target) {
 }
 
 Picture DecodePicture(const std::wstring& path) {
-  auto picture = std::make_shared<DecodedPicture>();
+  auto picture = std::make_shared<SkinPixels>();
   const bool decoded = DecodeInto(path, [&picture](int width, int height) {
     picture->width = width;
     picture->height = height;
@@ -80,43 +71,20 @@ Picture DecodePicture(const std::wstring& path) {
   return decoded ? picture : nullptr;
 }
 
-class PictureCache {
- public:
-  // The decode of `path`, made once: by this call, or earlier, or by another thread right now
-  // (then waited for). Null when the file cannot be decoded; that is not kept, so a later call
-  // tries again.
-  Picture Get(const std::wstring& path) {
-    std::promise<Picture> made;
-    std::shared_future<Picture> known;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      auto it = m_pictures.find(path);
-      if (it != m_pictures.end()) known = it->second;
-      else m_pictures.emplace(path, made.get_future().share());
-    }
-    if (known.valid()) return known.get();
-    Picture picture = DecodePicture(path);
-    if (!picture) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_pictures.erase(path);
-    }
-    made.set_value(picture);
-    return picture;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::map<std::wstring, std::shared_future<Picture>> m_pictures;
-};
-
 // Kept for the life of the process and never destroyed, so that no image loaded or released
 // during static destruction finds it gone; the memory goes with the process.
-PictureCache& Pictures() {
-  static PictureCache* cache = new PictureCache;
+OnceMap<std::wstring, Picture>& Pictures() {
+  static auto* cache = new OnceMap<std::wstring, Picture>;
   return *cache;
 }
 
+Picture Decoded(const std::wstring& path) {
+  return Pictures().Get(path, [&path] { return DecodePicture(path); });
+}
+
 }  // namespace
+
+std::shared_ptr<const SkinPixels> DecodedSkin(const std::u16string& name) { return Decoded(SkinPath(name)); }
 
 std::wstring SkinPath(const std::u16string& name) {
   std::u16string path = g_ProgramFolder + u"skins\\" + name;
@@ -166,7 +134,7 @@ bool SkinImage::Load(const std::wstring& path) {
 }
 
 bool SkinImage::LoadShared(const std::wstring& path) {
-  const Picture picture = Pictures().Get(path);
+  const Picture picture = Decoded(path);
   if (!picture) {
     Reset();
     return false;
@@ -197,7 +165,7 @@ bool SkinImage::CropFrom(const SkinImage& source, const RECT& part) {
   return true;
 }
 
-void SkinImage::DecodeShared(const std::wstring& path) { Pictures().Get(path); }
+void SkinImage::DecodeShared(const std::wstring& path) { Decoded(path); }
 
 uint32_t SkinImage::StraightPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;

@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/gdi_win.h"
 
@@ -63,6 +65,18 @@ class SkinImage {
   int m_width = 0;
   int m_height = 0;
 };
+
+// A skin picture as decoded once per process: the pixels only, never GDI objects (a bitmap can be
+// selected into one context at a time and a context used by one thread at a time, so every image
+// keeps its own and copies from here). Premultiplied 0xAARRGGBB, rows top-down.
+struct SkinPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+};
+// The shared decode of "<program folder>skins\<name>" that LoadSkin copies from; null when the
+// file cannot be decoded.
+std::shared_ptr<const SkinPixels> DecodedSkin(const std::u16string& name);
 
 // "<program folder>skins\<name>" as a wide path.
 std::wstring SkinPath(const std::u16string& name);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@ class SkinPrefetch {
   SkinPrefetch(const SkinPrefetch&) = delete;
   SkinPrefetch& operator=(const SkinPrefetch&) = delete;
 
-  // Starts decoding `names` (files of the skin folder) unless a prefetch is running already.
-  void Start(const std::vector<std::u16string>& names, Urgency urgency);
+  // Starts decoding `names` (files of the skin folder) unless a prefetch is running already;
+  // `first`, when given, runs on the thread before them (something made from a picture, such as
+  // a window's shape).
+  void Start(const std::vector<std::u16string>& names, Urgency urgency, std::function<void()> first = nullptr);
   // Lets the picture being decoded finish, skips the rest and waits for the thread: needed
   // before GDI+ shuts down.
   void Stop();
@@ -34,6 +37,7 @@ class SkinPrefetch {
   static DWORD WINAPI Run(void* self);
 
   std::vector<std::wstring> m_paths;
+  std::function<void()> m_first;
   std::atomic<bool> m_stop{false};
   HANDLE m_thread = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "controls/skin_image_win.h"
 #include "controls/skin_prefetch_win.h"
+#include "controls/skin_shape_win.h"
 #include "skin_fixture_win.h"
 
 namespace {
@@ -70,6 +71,36 @@ TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecoded) {
   ui::SkinImage small;
   ASSERT_TRUE(small.LoadSkin(u"small.bmp"));
   EXPECT_EQ(Colour(small), kFirst);
+}
+
+// A window's shape is its mask's non-white pixels, or its background's without a mask; it is made
+// once (here by a prefetch) and every caller gets a region of its own to hand to the system.
+TEST(SkinShape, MadeOnceFromTheMaskOrElseTheBackgroundAndCopiedForEachCaller) {
+  skintest::Gdiplus gdiplus;
+  skintest::ProgramFolder folder;
+  folder.Picture(L"mask.bmp", 6, 4, 0x000000);
+  {
+    ui::SkinPrefetch prefetch;
+    prefetch.Start({}, ui::SkinPrefetch::Urgency::kNeededSoon, [] { ui::PrepareSkinShape(u"mask.bmp", u"none.bmp"); });
+  }
+  folder.Picture(L"mask.bmp", 6, 4, 0xFFFFFF);  // too late: the shape was made
+  HRGN first = ui::SkinShape(u"mask.bmp", u"none.bmp");
+  HRGN second = ui::SkinShape(u"mask.bmp", u"none.bmp");
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first, second);
+  DeleteObject(first);
+  RECT box = {};
+  EXPECT_EQ(GetRgnBox(second, &box), SIMPLEREGION);
+  EXPECT_TRUE(box.left == 0 && box.top == 0 && box.right == 6 && box.bottom == 4);
+  DeleteObject(second);
+
+  // No mask: the background's pure white is outside, so an all-white one leaves nothing.
+  folder.Picture(L"white.bmp", 5, 5, 0xFFFFFF);
+  HRGN fallback = ui::SkinShape(u"missing.bmp", u"white.bmp");
+  ASSERT_TRUE(fallback);
+  EXPECT_EQ(GetRgnBox(fallback, &box), NULLREGION);
+  DeleteObject(fallback);
+  EXPECT_EQ(ui::SkinShape(u"missing.bmp", u"gone.bmp"), nullptr);
 }
 
 }  // namespace

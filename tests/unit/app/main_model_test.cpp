@@ -172,7 +172,7 @@ TEST_F(LayoutFixture, FailedSwitchWaitsForTheMatchingProcessesToChange) {
   EXPECT_FALSE(retry.ShouldTry(LinkedChoice{}));
 }
 
-TEST(MainModel, ProcessListIsReadAgainWhenItsLengthChangesOrAfterSevenReuses) {
+TEST(MainModel, ProcessListIsReadAgainWhenItsLengthChangesOrAfterTheLastReuse) {
   ProcessListReuse reuse;
   EXPECT_TRUE(reuse.MustRead(4096));  // nothing read yet
   reuse.Read(4096);
