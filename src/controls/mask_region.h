@@ -7,6 +7,8 @@
 
 #include "records/profile_record.h"
 
-// One-pixel-high runs of pixels whose red, green and blue are not all 255, row by row, left to
-// right. `pixels` are 0xAARRGGBB, `width` per row, rows top-down; alpha plays no part.
+// Runs of pixels whose red, green and blue are not all 255, row by row, left to right; rows that
+// repeat the runs of the row above exactly lengthen those runs' rectangles instead, so that a
+// shape with straight sides is a few rectangles, not one a row. `pixels` are 0xAARRGGBB, `width`
+// per row, rows top-down; alpha plays no part.
 std::vector<RECT32> MaskRuns(const uint32_t* pixels, int width, int height);
