@@ -228,12 +228,17 @@ void FreeSkinImages() {
 
 bool OpenMenuWindow(int x, int y) {
   int height = g_Menu.itemHeight * static_cast<int>(g_Menu.items.size());
-  // Keep the whole menu on the monitor horizontally; the caller already chose above or below.
+  // Keep the whole menu on the monitor. A caller that chose above or below its anchor has made it
+  // fit already; one that did not (a menu opened at the mouse near the screen's foot) gets it
+  // moved up rather than cut off.
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   if (GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    if (x + g_Menu.width > monitor.rcMonitor.right) x = monitor.rcMonitor.right - g_Menu.width;
-    if (x < monitor.rcMonitor.left) x = monitor.rcMonitor.left;
+    const RECT& screen = monitor.rcMonitor;
+    if (x + g_Menu.width > screen.right) x = screen.right - g_Menu.width;
+    if (x < screen.left) x = screen.left;
+    if (y + height > screen.bottom) y = screen.bottom - height;
+    if (y < screen.top) y = screen.top;
   }
   HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, ClassName(), L"",
                                 WS_POPUP, x, y, g_Menu.width, height,

@@ -69,14 +69,14 @@ class VorlaxTest : public ::testing::Test {
     Pump();
   }
 
-  // Opens a menu of values 10, 20, 30 at (200, 150), 120 wide, menu number 0x337.
-  HWND Open(int32_t count = 3) {
+  // Opens a menu of values 10, 20, 30 at (x, y), 120 wide, menu number 0x337.
+  HWND Open(int32_t count = 3, int32_t x = 200, int32_t y = 150) {
     VorlaxItem items[3] = {{kVorlaxItemNormal, 10, u"Record"},
                            {kVorlaxItemNormal, 20, u"Rename"},
                            {kVorlaxItemNormal, 30, u"Delete"}};
     const char16_t* images[kVorlaxImageCount] = {};
     const uint32_t frame = 0x323232;
-    if (!lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, 200, 150, 0xCDC8C8, 0xFFFFFF, 0xFFAA00, images,
+    if (!lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, x, y, 0xCDC8C8, 0xFFFFFF, 0xFFAA00, images,
                            0x337, &frame, items, count))
       return nullptr;
     Pump();
@@ -248,6 +248,20 @@ TEST_F(VorlaxTest, UnusableArgumentsOpenNothing) {
   EXPECT_EQ(lib_.CreateVorlax(owner_, 20, 100, 0, 0, 0, 0, 0, nullptr, 0, nullptr, &item, 1), 1);
   Pump();
   EXPECT_NE(FindWindowW(MenuClass(), nullptr), nullptr);
+}
+
+TEST_F(VorlaxTest, AMenuOpenedAtTheScreensCornerMovesOntoItWhole) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor));
+  const RECT& screen = monitor.rcMonitor;
+  HWND menu = Open(3, screen.right - 10, screen.bottom - 10);
+  ASSERT_NE(menu, nullptr);
+  RECT rc;
+  GetWindowRect(menu, &rc);
+  EXPECT_EQ(rc.right, screen.right);
+  EXPECT_EQ(rc.bottom, screen.bottom);
+  EXPECT_EQ(rc.bottom - rc.top, 3 * kVorlaxItemHeight);
 }
 
 TEST_F(VorlaxTest, ShowsForALook) {
