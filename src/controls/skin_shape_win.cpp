@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "controls/mask_region.h"
@@ -39,7 +40,7 @@ HRGN RegionFromRuns(const std::vector<RECT32>& runs, int width, int height) {
 }
 
 // Kept for the life of the process, like the decoded pictures: only copies leave it.
-using Shape = std::shared_ptr<const HRGN__>;
+using Shape = std::shared_ptr<const std::remove_pointer_t<HRGN>>;
 
 OnceMap<std::wstring, Shape>& Shapes() {
   static auto* shapes = new OnceMap<std::wstring, Shape>;
