@@ -14,6 +14,13 @@ namespace {
 // message looks it up, and under Wine reading a property is a trip to the server.
 constexpr int kSelfSlot = 0;
 
+// Whether the window has a non-client area (a border, caption, scroll bar or icon) to paint.
+bool HasFrame(HWND hwnd) {
+  RECT window, client;
+  if (!GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return true;
+  return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
+}
+
 std::map<int, MessageFilter>& Filters() {
   static std::map<int, MessageFilter> filters;
   return filters;
@@ -61,6 +68,9 @@ void WindowBase::Destroy() {
 }
 
 LRESULT WindowBase::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Our windows are borderless: the system would still fetch a device context for a frame that
+  // is not there, and under Wine each fetch of a child's costs round trips to the X server.
+  if (msg == WM_NCPAINT && !HasFrame(m_hwnd)) return 0;
   return DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
 
