@@ -14,13 +14,6 @@ namespace {
 // message looks it up, and under Wine reading a property is a trip to the server.
 constexpr int kSelfSlot = 0;
 
-// Whether the window has a non-client area (a border, caption, scroll bar or icon) to paint.
-bool HasFrame(HWND hwnd) {
-  RECT window, client;
-  if (!GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return true;
-  return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
-}
-
 std::map<int, MessageFilter>& Filters() {
   static std::map<int, MessageFilter> filters;
   return filters;
@@ -167,5 +160,11 @@ void DragByBackground(HWND hwnd, LPARAM clientPoint) {
 }
 
 int ModalDepth() { return g_modalDepth; }
+
+bool HasFrame(HWND hwnd) {
+  RECT window, client;
+  if (!GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return true;
+  return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
+}
 
 }  // namespace ui

@@ -69,6 +69,8 @@ bool PreTranslate(MSG& msg, HWND top);
 // A left press on a window's background (client point in lParam) moves the window as a press on
 // a caption would: skinned windows have no caption.
 void DragByBackground(HWND hwnd, LPARAM clientPoint);
+// Whether a window has a non-client area (a border, caption, scroll bar or edge) to paint.
+bool HasFrame(HWND hwnd);
 // How many modal loops of ours are running, the main window's own loop included: a timer or signal
 // of the main window that would change shared state waits while more than its own loop runs.
 int ModalDepth();

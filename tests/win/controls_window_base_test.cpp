@@ -97,4 +97,27 @@ TEST(WindowBase, HidingEndsTheMouseTrackingOfAWindowInside) {
   EXPECT_EQ(button.mouseLeaves, 1);  // so it shows its normal look when the window shows again
 }
 
+// Only a window with a frame has its non-client area painted by the system; ours have none.
+TEST(WindowBase, OnlyAWindowWithABorderCaptionScrollBarOrEdgeHasAFrame) {
+  Probe parent;
+  ASSERT_TRUE(parent.Create(L"VelkorTestProbe", WS_POPUP, 0, RECT{0, 0, 300, 200}, nullptr, L"parent"));
+  EXPECT_FALSE(ui::HasFrame(parent.hwnd()));
+  const struct {
+    DWORD style, exStyle;
+    bool framed;
+  } cases[] = {
+      {WS_CHILD, 0, false},
+      {WS_CHILD | WS_BORDER, 0, true},
+      {WS_CHILD | WS_VSCROLL, 0, true},
+      {WS_CHILD | WS_HSCROLL, 0, true},
+      {WS_CHILD, WS_EX_CLIENTEDGE, true},
+      {WS_CHILD | WS_CAPTION, 0, true},
+  };
+  for (const auto& c : cases) {
+    Probe child;
+    ASSERT_TRUE(child.Create(L"VelkorTestProbe", c.style, c.exStyle, RECT{10, 10, 110, 90}, parent.hwnd(), L"", 1));
+    EXPECT_EQ(ui::HasFrame(child.hwnd()), c.framed) << std::hex << c.style << " " << c.exStyle;
+  }
+}
+
 }  // namespace
