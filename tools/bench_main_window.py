@@ -6,12 +6,18 @@ window of the same size with the same 1.3 s timer):
              stored profile set, or with none (--first-run)
   idle       CPU time over a period, Velkor hidden in the tray (TrayIcon 3, a linked profile, so the
              game watch looks at the processes every tick) vs bare
+  memory     private memory (RssAnon + VmSwap of the Wine process: the pages of its own that no
+             file backs, which is what the system's private bytes are; Wine 8 answers 0 when one
+             process asks GetProcessMemoryInfo for another's PrivateUsage) of Velkor after the main window
+             and the macro editor were shown and the window went to the tray (TrayIcon 3), and of
+             Velkor started with /tray and never shown, each beside the bare program in one Wine;
+             --steps prints it after every step of the way
   tick       one game-watch tick (process listing and match), with the processes unchanged since the
              last tick and with a full listing, from the Wine test's figures, with the processes Wine
              runs and again with --extra-processes more
 
 Run after `make win` with the Wine server started (tests/wine-server.sh start build/win):
-  python3 tools/bench_main_window.py [--runs 5] [--idle 60] [--only startup|idle|tick ...]
+  python3 tools/bench_main_window.py [--runs 5] [--idle 60] [--only startup|idle|tick|memory ...]
 """
 import argparse
 import re
@@ -143,6 +149,85 @@ def bench_idle(seconds):
     print(f"idle in the tray over {seconds}s: Velkor {v * 100:.3f}% of a core, bare {b * 100:.3f}%, ratio {ratio:.2f}")
 
 
+EDITOR = "Macros"  # the editor's title, tc_page2
+EDITOR_EXIT = 306
+
+
+def memory(pid):
+    fields = {}
+    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+        key, _, value = line.partition(":")
+        fields[key] = int(value.split()[0]) * 1024 if value.strip().endswith("kB") else 0
+    return {"private": fields.get("RssAnon", 0) + fields.get("VmSwap", 0), "rss": fields.get("VmRSS", 0)}
+
+
+def settled_memory(pid):
+    """The figure once it stops moving: a step's freeing (a thread ending, the heap trimmed) lags
+    behind its window closing."""
+    last = memory(pid)
+    for _ in range(20):
+        time.sleep(0.5)
+        now = memory(pid)
+        if abs(now["private"] - last["private"]) < 64 << 10:
+            return now
+        last = now
+    return last
+
+
+def mb(n):
+    return n / (1 << 20)
+
+
+def print_step(step, state, steps):
+    if steps:
+        print(f"  {step}: private {mb(state['private']):.2f} MB (resident {mb(state['rss']):.2f} MB)")
+
+
+def bench_memory(steps):
+    folder = h.ProgramFolder("bench-memory")
+    folder.set_option("TrayIcon", "3")
+    stored_profiles(folder)
+    bare = start_bare(984, 640)
+    started = [bare]
+    try:
+        wait_mapped(BARE_TITLE)
+        b = settled_memory(bare.pid)
+        print_step("bare window", b, steps)
+        proc = start_velkor(folder)
+        started.append(proc)
+        wait_mapped(h.TITLE)
+        print_step("main window shown", settled_memory(proc.pid), steps)
+        mw.click_child(mw.MACROS)
+        wait_mapped(EDITOR)
+        print_step("macro editor shown", settled_memory(proc.pid), steps)
+        mw.click_child(EDITOR_EXIT, EDITOR)
+        h.wait_until(lambda: h.window_state(EDITOR).get("found") == 0, 30, "the editor to close")
+        print_step("macro editor closed", settled_memory(proc.pid), steps)
+        mw.click_child(mw.CANCEL)
+        mw.wait_visible(False)
+        used = settled_memory(proc.pid)
+        print_step("in the tray", used, steps)
+        end(proc, h.TITLE)
+        proc = subprocess.Popen([h.WINE, str(folder.file("Velkor.exe")), "/tray"], cwd=folder.path, env=h.wine_env(),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        started.append(proc)
+        h.wait_until(lambda: h.window_state().get("found") == 1, 90, "the hidden main window")
+        time.sleep(3)  # whatever it does at start-up, done
+        never = settled_memory(proc.pid)
+        print_step("started with /tray, never shown", never, steps)
+        end(proc, h.TITLE)
+        b = settled_memory(bare.pid)
+    finally:
+        end(bare, BARE_TITLE)
+        for p in started:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
+    print(f"memory: bare {mb(b['private']):.2f} MB; Velkor in the tray after use {mb(used['private']):.2f} MB "
+          f"(+{mb(used['private'] - b['private']):.2f}), started with /tray {mb(never['private']):.2f} MB "
+          f"(+{mb(never['private'] - b['private']):.2f})")
+
+
 def run_tick_test():
     exe = h.BUILD / "tests" / "win_app_game_watch_test.exe"
     out = subprocess.run([str(h.BUILD / "wine-run"), str(exe), "--gtest_filter=*OneTick*"], env=h.wine_env(),
@@ -183,16 +268,19 @@ def main():
                         help="start-up with no stored profiles, as on the first run")
     parser.add_argument("--extra-processes", type=int, default=60,
                         help="sleeping processes started beside the tick measurement")
-    parser.add_argument("--only", choices=["startup", "idle", "tick"], action="append",
+    parser.add_argument("--steps", action="store_true", help="memory: the figures after every step")
+    parser.add_argument("--only", choices=["startup", "idle", "tick", "memory"], action="append",
                         help="run only these measurements (may be given more than once)")
     args = parser.parse_args()
-    only = set(args.only or ["startup", "idle", "tick"])
+    only = set(args.only or ["startup", "idle", "tick", "memory"])
     if "startup" in only:
         bench_startup(args.runs, args.first_run)
     if "idle" in only:
         bench_idle(args.idle)
     if "tick" in only:
         bench_tick(args.extra_processes)
+    if "memory" in only:
+        bench_memory(args.steps)
     return 0
 
 
