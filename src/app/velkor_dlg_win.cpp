@@ -141,7 +141,6 @@ bool CVelkorDlg::OnInitDialog() {
   m_driver.FindDev();
   // Without a keyboard (and Suwnd 0) the program ends; the window never shows.
   if (!m_presenter.Start()) m_shown = false;
-  else m_prefetch.Start(KeyFunPickPictures(), ui::SkinPrefetch::Urgency::kIdleTime);
   return true;
 }
 
@@ -486,6 +485,9 @@ void CVelkorDlg::ShowWindow() {
   m_shown = true;
   ::ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
   BringForward();
+  // The picker opens only from a shown window; decoding for it earlier would hold its pictures
+  // in the tray.
+  m_prefetch.Start(KeyFunPickPictures(), ui::SkinPrefetch::Urgency::kIdleTime);
 }
 
 void CVelkorDlg::BringForward() {
@@ -494,7 +496,13 @@ void CVelkorDlg::BringForward() {
   BringWindowToTop(hwnd());
 }
 
-void CVelkorDlg::HideWindow() { ::ShowWindow(hwnd(), SW_HIDE); }
+void CVelkorDlg::HideWindow() {
+  ::ShowWindow(hwnd(), SW_HIDE);
+  // Pictures decoded ahead for dialogs that were not opened are not kept in the tray; the next
+  // showing decodes them again.
+  m_prefetch.Stop();
+  ui::ForgetDecodedSkins();
+}
 
 void CVelkorDlg::PostClose() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 

@@ -14,6 +14,17 @@ class OnceMap {
  public:
   // The value for `key`: made now by `make()`, or earlier, or by another thread right now. A
   // value that tests false (a failure) is not kept, so a later call tries again.
+  // Forgets the value for `key`, made or being made: a later Get makes it anew. Whoever holds
+  // or waits for it keeps it.
+  void Erase(const Key& key) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_values.erase(key);
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_values.clear();
+  }
+
   template <typename Make>
   Value Get(const Key& key, Make make) {
     std::promise<Value> made;

@@ -71,8 +71,8 @@ Picture DecodePicture(const std::wstring& path) {
   return decoded ? picture : nullptr;
 }
 
-// Kept for the life of the process and never destroyed, so that no image loaded or released
-// during static destruction finds it gone; the memory goes with the process.
+// Never destroyed, so that no image loaded or released during static destruction finds it
+// gone. It holds a picture only from its decode until an image takes it.
 OnceMap<std::wstring, Picture>& Pictures() {
   static auto* cache = new OnceMap<std::wstring, Picture>;
   return *cache;
@@ -85,6 +85,10 @@ Picture Decoded(const std::wstring& path) {
 }  // namespace
 
 std::shared_ptr<const SkinPixels> DecodedSkin(const std::u16string& name) { return Decoded(SkinPath(name)); }
+
+void ForgetDecodedSkin(const std::u16string& name) { Pictures().Erase(SkinPath(name)); }
+
+void ForgetDecodedSkins() { Pictures().Clear(); }
 
 std::wstring SkinPath(const std::u16string& name) {
   std::u16string path = g_ProgramFolder + u"skins\\" + name;
@@ -135,6 +139,7 @@ bool SkinImage::Load(const std::wstring& path) {
 
 bool SkinImage::LoadShared(const std::wstring& path) {
   const Picture picture = Decoded(path);
+  Pictures().Erase(path);
   if (!picture) {
     Reset();
     return false;

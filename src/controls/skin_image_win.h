@@ -27,9 +27,9 @@ class SkinImage {
   // PNG pictures our skins are made of are read by our own decoder; any other form needs GDI+
   // started.
   bool Load(const std::wstring& path);
-  // As Load, but each file is decoded once per process and later loads copy the decoded
-  // pixels: for pictures that do not change while the program runs (the skin). A file that
-  // cannot be read is not remembered.
+  // As Load, but takes the pixels SkinPrefetch decoded ahead (or that another thread is decoding
+  // right now) instead of decoding again; the bitmap made from them is then the only copy, so the
+  // next load of that file decodes it again. A file that cannot be read is not remembered.
   bool LoadShared(const std::wstring& path);
   // "<program folder>skins\<name>", through LoadShared.
   bool LoadSkin(const std::u16string& name);
@@ -77,6 +77,11 @@ struct SkinPixels {
 // The shared decode of "<program folder>skins\<name>" that LoadSkin copies from; null when the
 // file cannot be decoded.
 std::shared_ptr<const SkinPixels> DecodedSkin(const std::u16string& name);
+// Lets go of that decode (a picture only something made from it needed: a window's mask).
+void ForgetDecodedSkin(const std::u16string& name);
+// Lets go of every decode no image took yet: what a prefetch made for windows that were not
+// opened.
+void ForgetDecodedSkins();
 
 // "<program folder>skins\<name>" as a wide path.
 std::wstring SkinPath(const std::u16string& name);

@@ -53,6 +53,8 @@ Shape MadeShape(const std::u16string& mask, const std::u16string& fallback) {
     if (!source) source = DecodedSkin(fallback);
     if (!source) return nullptr;
     const std::vector<RECT32> runs = MaskRuns(source->pixels.data(), source->width, source->height);
+    // Nothing draws the mask: once its runs are known its pixels only take room.
+    ForgetDecodedSkin(mask);
     HRGN region = RegionFromRuns(runs, source->width, source->height);
     return region ? Shape(region, [](HRGN) {}) : nullptr;
   });

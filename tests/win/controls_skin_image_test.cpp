@@ -14,27 +14,25 @@ constexpr uint32_t kFirst = 0xC00000, kSecond = 0x00C000;
 
 uint32_t Colour(const ui::SkinImage& image) { return image.StraightPixel(1, 1) & 0xFFFFFF; }
 
-TEST(SkinImageShared, AFileIsDecodedOnceAndEveryLoadGetsItsOwnBitmap) {
+// A decode is held only until an image takes it: the bitmap is then the one copy, and a later
+// load reads the file again.
+TEST(SkinImageShared, AnImageTakesTheDecodeAndEveryLoadGetsItsOwnBitmap) {
   skintest::Gdiplus gdiplus;
   skintest::ProgramFolder folder;
   folder.Picture(L"pic.bmp", 8, 6, kFirst);
+  ASSERT_NE(ui::DecodedSkin(u"pic.bmp"), nullptr);
+  folder.Picture(L"pic.bmp", 4, 4, kSecond);
   ui::SkinImage first, second;
   ASSERT_TRUE(first.LoadSkin(u"pic.bmp"));
-  // The file changes on disk; the skin does not, it was read once.
-  folder.Picture(L"pic.bmp", 4, 4, kSecond);
+  EXPECT_EQ(first.width(), 8);
+  EXPECT_EQ(Colour(first), kFirst);
   ASSERT_TRUE(second.LoadSkin(u"pic.bmp"));
-  EXPECT_EQ(second.width(), 8);
-  EXPECT_EQ(second.height(), 6);
-  EXPECT_EQ(Colour(second), kFirst);
+  EXPECT_EQ(second.width(), 4);
+  EXPECT_EQ(Colour(second), kSecond);
   // A bitmap lives in one memory context at a time: sharing one would break the other's draws.
   EXPECT_NE(first.bitmap(), second.bitmap());
   first.Reset();
-  EXPECT_EQ(Colour(second), kFirst);
-
-  // Load (not shared) still reads the file as it is now.
-  ui::SkinImage fresh;
-  ASSERT_TRUE(fresh.Load(ui::SkinPath(u"pic.bmp")));
-  EXPECT_EQ(Colour(fresh), kSecond);
+  EXPECT_EQ(Colour(second), kSecond);
 }
 
 TEST(SkinImageShared, AFileThatCouldNotBeReadIsTriedAgain) {
@@ -50,7 +48,7 @@ TEST(SkinImageShared, AFileThatCouldNotBeReadIsTriedAgain) {
 
 // Loads copy what a prefetch decoded, waiting for a picture still under way rather than decoding
 // it a second time.
-TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecoded) {
+TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecodedUntilItIsForgotten) {
   skintest::Gdiplus gdiplus;
   skintest::ProgramFolder folder;
   folder.Picture(L"big.bmp", 640, 480, kFirst);
@@ -63,14 +61,19 @@ TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecoded) {
     EXPECT_EQ(big.width(), 640);
     EXPECT_EQ(Colour(big), kFirst);
   }
-  folder.Picture(L"big.bmp", 4, 4, kSecond);
-  ui::SkinImage again;
-  ASSERT_TRUE(again.LoadSkin(u"big.bmp"));
-  EXPECT_EQ(again.width(), 640);
-  EXPECT_EQ(Colour(again), kFirst);
+  folder.Picture(L"small.bmp", 2, 2, kSecond);
   ui::SkinImage small;
   ASSERT_TRUE(small.LoadSkin(u"small.bmp"));
   EXPECT_EQ(Colour(small), kFirst);
+
+  // What no image took is let go: the load after reads the file as it is now.
+  ASSERT_NE(ui::DecodedSkin(u"big.bmp"), nullptr);
+  folder.Picture(L"big.bmp", 4, 4, kSecond);
+  ui::ForgetDecodedSkins();
+  ui::SkinImage again;
+  ASSERT_TRUE(again.LoadSkin(u"big.bmp"));
+  EXPECT_EQ(again.width(), 4);
+  EXPECT_EQ(Colour(again), kSecond);
 }
 
 // A window's shape is its mask's non-white pixels, or its background's without a mask; it is made
@@ -83,7 +86,11 @@ TEST(SkinShape, MadeOnceFromTheMaskOrElseTheBackgroundAndCopiedForEachCaller) {
     ui::SkinPrefetch prefetch;
     prefetch.Start({}, ui::SkinPrefetch::Urgency::kNeededSoon, [] { ui::PrepareSkinShape(u"mask.bmp", u"none.bmp"); });
   }
-  folder.Picture(L"mask.bmp", 6, 4, 0xFFFFFF);  // too late: the shape was made
+  folder.Picture(L"mask.bmp", 3, 2, 0xFFFFFF);  // too late: the shape was made
+  // and the mask's pixels were let go with it.
+  const auto mask = ui::DecodedSkin(u"mask.bmp");
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(mask->width, 3);
   HRGN first = ui::SkinShape(u"mask.bmp", u"none.bmp");
   HRGN second = ui::SkinShape(u"mask.bmp", u"none.bmp");
   ASSERT_TRUE(first && second);
