@@ -102,8 +102,7 @@ bool Filter(const MSG& msg) {
   }
   if (!g_Menu.window || msg.hwnd == g_Menu.window) return false;
   if (IsButtonPress(msg.message)) {
-    PressOutside(msg.message);
-    return true;
+    return !PressOutside(msg.message, msg.hwnd);
   }
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) return OnKey(msg.message, msg.wParam);
   return false;
@@ -168,9 +167,24 @@ void PickItem(int index) {
   PostMessageW(owner, WM_MENU_PICKED, value, number);
 }
 
-void PressOutside(UINT press) {
-  g_SwallowRelease = ReleaseOf(press);
+namespace {
+
+// A window of the owner's top-level window other than the owner itself: a press there closes the
+// menu and acts. A press on the owner (the drop-down's own button, the dialog's background) only
+// closes it, so a second click on a drop-down closes what the first opened.
+bool TakesPressThrough(HWND target) {
+  if (!target || !g_Menu.owner || target == g_Menu.owner || target == g_Menu.window) return false;
+  HWND root = GetAncestor(g_Menu.owner, GA_ROOT);
+  return root && GetAncestor(target, GA_ROOT) == root && IsWindowEnabled(target);
+}
+
+}  // namespace
+
+bool PressOutside(UINT press, HWND under) {
+  const bool through = ReleaseOf(press) != 0 && TakesPressThrough(under);
+  g_SwallowRelease = through ? 0 : ReleaseOf(press);
   CloseMenu();
+  return through;
 }
 
 }  // namespace vorlax

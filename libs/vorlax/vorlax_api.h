@@ -11,8 +11,11 @@
 //      closes the first without a pick. The menu never takes the activation from the owner.
 //   4. The user picks an item: the menu closes itself, then posts WM_MENU_PICKED to the owner
 //      (wParam = the item's value, lParam = the menu number). Esc, a click anywhere outside the
-//      menu and the loss of the mouse close it without a post. The click that closes a menu is
-//      swallowed together with its button release, so it does not also press what lies below.
+//      menu and the loss of the mouse close it without a post. A click on another window of the
+//      owner's top-level window (a button beside a drop-down) closes the menu and then reaches
+//      that window as if no menu had been open; any other click that closes a menu (on the owner
+//      itself, on another top-level window) is swallowed together with its button release, so
+//      that a second click on a drop-down closes it rather than opening it again.
 //   5. DestroyVorlax(owner) closes the owner's menu, if one is open (harmless otherwise).
 //   6. DllPreTranslateMessage(&msg) may be called by the owner's message loop for every message
 //      before it is dispatched; the library also watches the thread's messages by itself while a

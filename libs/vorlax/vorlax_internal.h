@@ -64,7 +64,10 @@ void CloseMenu();
 // The menu's window went with its owner: only the library's side is left to tidy.
 void ForgetMenu();
 void PickItem(int index);
-// A button went down outside the menu: close it and swallow the release that follows.
-void PressOutside(UINT downMessage);
+// A button went down outside the menu, on the window `under` (may be null): close it. A press on
+// another window of the owner's own top-level window (a button beside a drop-down) is then for
+// that window, as if no menu had been open (true); any other is swallowed with the release that
+// follows (false).
+bool PressOutside(UINT downMessage, HWND under);
 
 }  // namespace vorlax

@@ -115,9 +115,17 @@ void SetHover(int index) {
 
 void OnMouseMove(LPARAM point) { SetHover(ItemAtPoint(point)); }
 
-void OnPress(HWND window, UINT message, LPARAM point) {
+void OnPress(HWND window, UINT message, WPARAM keys, LPARAM point) {
   if (!Inside(window, point)) {
-    PressOutside(message);
+    // Under the menu's capture the press came here; one that goes on is handed to its window.
+    POINT screen{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    ClientToScreen(window, &screen);
+    HWND target = WindowFromPoint(screen);
+    if (PressOutside(message, target)) {
+      POINT client = screen;
+      ScreenToClient(target, &client);
+      PostMessageW(target, message, keys, MAKELPARAM(client.x, client.y));
+    }
     return;
   }
   g_Menu.pressed = ItemAtPoint(point);
@@ -151,7 +159,7 @@ LRESULT CALLBACK MenuProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-      OnPress(window, message, lParam);
+      OnPress(window, message, wParam, lParam);
       return 0;
     case WM_LBUTTONUP: case WM_RBUTTONUP:
       OnRelease(window, lParam);

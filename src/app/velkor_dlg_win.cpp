@@ -116,7 +116,8 @@ void CVelkorDlg::Run() {
 }
 
 std::vector<std::u16string> CVelkorDlg::StartupPictures() {
-  std::vector<std::u16string> names = {kBackgroundPicture, kMaskPicture};
+  // The mask is read for the shape alone, in a form of its own (PrepareStartupShape).
+  std::vector<std::u16string> names = {kBackgroundPicture};
   for (const ButtonLook& look : kButtonLooks) names.insert(names.end(), {look.normal, look.hover, look.down});
   names.push_back(CKBColorDlg::kKeysPicture);
   const std::vector<std::u16string> panel = CLedDlg::Pictures();
@@ -242,6 +243,7 @@ void CVelkorDlg::RegisterForDevices() {
 
 void CVelkorDlg::TearDown() {
   if (hwnd()) KillTimer(hwnd(), TIMER_GAME_WATCH);
+  if (hwnd()) KillTimer(hwnd(), TIMER_PROFILE_MENU);
   StopApplyWorker();
   m_lighting.Load(nullptr);
   {
@@ -353,6 +355,7 @@ void CVelkorDlg::OnTrayNotify(LPARAM lParam) {
 
 void CVelkorDlg::OnTimer(WPARAM id) {
   if (id == TIMER_GAME_WATCH) m_presenter.OnGameWatchTick();
+  if (id == TIMER_PROFILE_MENU) WatchProfileMenu();
 }
 
 LRESULT CVelkorDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
@@ -379,8 +382,24 @@ void CVelkorDlg::OpenProfileMenu(int button, POINT at) {
   const controls::ScreenPoint origin =
       controls::PlaceComboMenu(RECT32{at.x, at.y, at.x, at.y}, count, GetSystemMetrics(SM_CYSCREEN));
   // The panel owns the menu: export and import are the panel's commands.
-  controls::OpenSkinnedMenu(m_lighting.hwnd(), origin.x, origin.y, kProfileMenuWidth, kProfileMenuNumber,
-                            items.data(), count);
+  if (!controls::OpenSkinnedMenu(m_lighting.hwnd(), origin.x, origin.y, kProfileMenuWidth, kProfileMenuNumber,
+                                 items.data(), count)) {
+    m_presenter.OnProfileMenuClosed();
+    return;
+  }
+  m_profileMenu = ui::FindThreadWindow(reinterpret_cast<const wchar_t*>(kVorlaxMenuClass));
+  SetTimer(hwnd(), TIMER_PROFILE_MENU, kProfileMenuWatchMs, nullptr);
+}
+
+// The library closes its menu and posts the pick in one go, so a menu found gone with no pick
+// waiting in the queue was closed without one.
+void CVelkorDlg::WatchProfileMenu() {
+  if (m_profileMenu && IsWindow(m_profileMenu)) return;
+  KillTimer(hwnd(), TIMER_PROFILE_MENU);
+  m_profileMenu = nullptr;
+  MSG pick;
+  if (!PeekMessageW(&pick, m_lighting.hwnd(), WM_MENU_PICKED, WM_MENU_PICKED, PM_NOREMOVE))
+    m_presenter.OnProfileMenuClosed();
 }
 
 void CVelkorDlg::OnPanelMenuPicked(WPARAM value, LPARAM menuNumber) {

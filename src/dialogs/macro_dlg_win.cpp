@@ -266,7 +266,8 @@ void CMacroDlg::OnCommand(WPARAM wParam, HWND from) {
 void CMacroDlg::OnButton(HWND from) {
   controls::CloseSkinnedMenu(hwnd());
   if (from == m_exit.hwnd()) {
-    EndModal(1);
+    if (m_editor.OnExitButton()) EndModal(1);
+    else Refresh();
     return;
   }
   if (from == m_record.hwnd()) {

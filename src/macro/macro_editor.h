@@ -11,6 +11,7 @@
 //   WM_TREE_RCLICK 262    flags = OnEventRightClick(...); likewise
 //   WM_MENU_PICKED        OnMenuPicked(wParam, lParam)
 //   record button         OnRecordButton()
+//   exit button           OnExitButton(): true closes the dialog
 //   other buttons         ButtonAllowed() first; then OnDelayCheck / OnMode0 / OnMode2 / OnSave;
 //                         insert: items = OnInsertButton(), a menu numbered kMenuInsert if any
 //   EN_CHANGE 263         OnLoopTextChanged(field text)
@@ -104,6 +105,9 @@ class MacroEditor {
   // Every button but the record button first asks this; false while recording, after telling
   // the user to stop first.
   bool ButtonAllowed();
+  // The exit button: true when the dialog may close; while recording it is refused as the other
+  // buttons are.
+  bool OnExitButton() { return ButtonAllowed(); }
   void OnRecordButton();
   void OnDelayCheck();
   void OnMode0();

@@ -199,6 +199,47 @@ TEST_F(VorlaxTest, ClickElsewhereClosesWithoutAPickAndIsSwallowedWithItsRelease)
   EXPECT_EQ(g_OwnerInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
 }
 
+std::vector<UINT> g_ButtonInput;
+
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) g_ButtonInput.push_back(message);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A button beside a drop-down: the click that closes the menu also presses it.
+TEST_F(VorlaxTest, APressOnAnotherWindowOfTheOwnersWindowClosesTheMenuAndReachesIt) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ButtonProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"VorlaxTestButton";
+  RegisterClassW(&wc);
+  HWND button = CreateWindowExW(0, L"VorlaxTestButton", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 30, owner_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(button, nullptr);
+  g_ButtonInput.clear();
+
+  // Under the menu's capture: the press arrives at the menu, over the button (screen 120,120).
+  HWND menu = Open();
+  ASSERT_NE(menu, nullptr);
+  PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120 - 200, 120 - 150));
+  Pump();
+  EXPECT_FALSE(IsWindow(menu));
+  PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  Pump();
+  EXPECT_EQ(g_ButtonInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+
+  // The capture lost: the press reaches the button from the queue.
+  g_ButtonInput.clear();
+  menu = Open();
+  ASSERT_NE(menu, nullptr);
+  Click(button, WM_LBUTTONDOWN, WM_LBUTTONUP, 10, 10);
+  EXPECT_FALSE(IsWindow(menu));
+  EXPECT_EQ(g_ButtonInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+  EXPECT_TRUE(g_OwnerInput.empty());  // a press on the owner itself is still only the menu's
+  EXPECT_TRUE(g_Picks.empty());
+  DestroyWindow(button);
+}
+
 TEST_F(VorlaxTest, PressOnAnItemReleasedOffTheMenuPicksNothingAndKeepsItOpen) {
   HWND menu = Open();
   ASSERT_NE(menu, nullptr);
