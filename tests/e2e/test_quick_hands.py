@@ -32,6 +32,11 @@ def stays_absent(title, seconds=3):
         time.sleep(0.2)
 
 
+def close_editor():
+    mw.post(mw.WM_CLOSE, title=mw.TEXTS["tc_page2"])
+    h.wait_until(lambda: h.window_state(mw.TEXTS["tc_page2"]).get("found") == 0, 20, "the editor to close")
+
+
 def test_ten_keys_edited_in_a_row_reach_the_keyboard():
     h.fresh_user_files()
     folder = h.ProgramFolder("quick-ten-keys")
@@ -81,8 +86,7 @@ def test_a_key_click_posted_while_a_dialog_of_ours_is_open_opens_nothing():
         mw.wait_box(mw.TEXTS["tc_page2"])
         mw.post(mw.WM_KEY_CLICKED, t.slot, 0)
         stays_absent(nested)
-        mw.post(mw.WM_CLOSE, title=mw.TEXTS["tc_page2"])
-        h.wait_until(lambda: h.window_state(mw.TEXTS["tc_page2"]).get("found") == 0, 20, "the editor to close")
+        close_editor()
 
         # A message box: Restore's question.
         mw.click_child(mw.RESTORE)
@@ -116,8 +120,7 @@ def test_a_click_on_a_button_while_a_menu_is_open_closes_it_and_presses_the_butt
         mw.click_child(mw.MACROS)
         mw.wait_box(mw.TEXTS["tc_page2"])
         assert h.probe("class", p.MENU_CLASS).get("found") == 0
-        mw.post(mw.WM_CLOSE, title=mw.TEXTS["tc_page2"])
-        h.wait_until(lambda: h.window_state(mw.TEXTS["tc_page2"]).get("found") == 0, 20, "the editor to close")
+        close_editor()
         assert mw.close(app) == 0
     finally:
         app.kill()
