@@ -49,7 +49,7 @@ WM_CLOSE, WM_COMMAND, WM_KEYDOWN, WM_TIMER = 0x0010, 0x0111, 0x0100, 0x0113
 WM_TRAY_NOTIFY, WM_KEY_CLICKED, WM_DEVICE_INPUT = 0x046C, 0x0481, 0x07EB
 WM_MENU_PICKED, WM_MACRO_KEY, WM_SWATCH_CLICKED = 0x0477, 0x040A, 0x043E
 WM_TREE_CLICK, WM_TREE_RCLICK, WM_SLIDER_SET, WM_SLIDER_TRACK = 0x0594, 0x0592, 0x0800, 0x0801
-ID_TRAY_OPEN, ID_TRAY_EXIT, IDCANCEL = 0x6000, 0x6001, 2
+ID_TRAY_OPEN, ID_TRAY_EXIT, IDCANCEL, VK_ESCAPE = 0x6000, 0x6001, 2, 0x1B
 
 KEYS = ["Tab", "Return", "Escape", "space", "BackSpace", "Delete", "Up", "Down", "Left", "Right", "a", "z",
         "1", "9", "F1", "F5", "ctrl+c", "ctrl+v", "shift+Tab", "Control_L", "Shift_R", "Home", "End"]
@@ -143,7 +143,13 @@ class Soak:
         return (w["x"] + self.rng.randrange(max(1, w["w"])), w["y"] + self.rng.randrange(max(1, w["h"])))
 
     def mouse(self, w):
-        x, y = self.point_in(w)
+        # Often on one of the window's controls, which a point anywhere seldom hits.
+        controls = kids(w["hwnd"]) if w["kind"] != "menu" and self.rng.random() < 0.5 else []
+        if controls:
+            c = self.rng.choice(controls)
+            x, y = self.point_in({k: int(c[k]) for k in ("x", "y", "w", "h")})
+        else:
+            x, y = self.point_in(w)
         kind = self.rng.choices(["click", "right click", "double click", "drag"], [10, 3, 3, 2])[0]
         if kind == "click":
             h.xdotool("mousemove", str(x), str(y), "click", "1")
@@ -199,6 +205,13 @@ class Soak:
             post(self.main, *args)
             self.note(f"posted {args[0]:#x} {args[1]:#x} {args[2]:#x} to the main window")
             return
+        if r.random() < 0.3:
+            # A pick of a command the window knows, as its own menus would post it.
+            value = r.choice([1 << r.randrange(11), 0xF70080, 0xF80080, 0xF90080, 0xF00080 + (r.randrange(7) << 16)])
+            number = r.choice([0x7FF, value, 0x8000, 2, odd()])
+            post(w["hwnd"], WM_MENU_PICKED, value, number)
+            self.note(f"posted the menu pick {value:#x} {number:#x} to the {w['kind']}")
+            return
         msg = r.choice([WM_MENU_PICKED, WM_MACRO_KEY, WM_TREE_CLICK, WM_TREE_RCLICK, WM_SWATCH_CLICKED,
                         WM_SLIDER_SET, WM_SLIDER_TRACK, WM_KEY_CLICKED])
         wparam = r.choice([261, 262, r.randrange(0, 256), odd()])
@@ -213,8 +226,9 @@ class Soak:
             self.note(f"cancelled the system dialog '{w['title']}'")
             return True
         if w["kind"] == "system menu":
-            h.click(min(w["x"] + w["w"] + 40, SCREEN[0] - 1), min(w["y"] + w["h"] + 40, SCREEN[1] - 1))
-            self.note("clicked beside the tray menu")
+            # The menu's own loop takes keys from the thread's queue, whichever window has the focus.
+            post(w["hwnd"], WM_KEYDOWN, VK_ESCAPE, 0)
+            self.note("sent Escape to the tray menu")
             return True
         if w["kind"] == "main" and w["x"] <= -30000:  # minimised
             post(self.main, WM_TRAY_NOTIFY, 0, 0x0203)
@@ -249,6 +263,8 @@ class Soak:
             for w in windows():
                 if w["kind"] == "system dialog":
                     post(w["hwnd"], WM_COMMAND, IDCANCEL, 0)
+                elif w["kind"] == "system menu":
+                    post(w["hwnd"], WM_KEYDOWN, VK_ESCAPE, 0)
                 elif w["kind"] in ("picker", "editor", "message box"):
                     post(w["hwnd"], WM_CLOSE, 0, 0)
             post(self.main, WM_COMMAND, ID_TRAY_EXIT, 0)

@@ -96,6 +96,9 @@ class PaintWatch {
     m_class = className;
     m_painted = std::move(painted);
     m_markerPosted = false;
+    // A thread timer keeps messages coming: under a window manager the window may show and paint
+    // with nothing left in the queue to look again.
+    if (!m_timer) m_timer = SetTimer(nullptr, 0, 10, nullptr);
   }
 
  private:
@@ -127,6 +130,8 @@ class PaintWatch {
     if ((HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) != 0) return;
     auto painted = std::move(m_painted);
     m_painted = nullptr;
+    if (m_timer) KillTimer(nullptr, m_timer);
+    m_timer = 0;
     painted(window);
   }
 
@@ -134,6 +139,7 @@ class PaintWatch {
   const wchar_t* m_class = nullptr;
   std::function<void(HWND)> m_painted;
   bool m_markerPosted = false;
+  UINT_PTR m_timer = 0;
 };
 
 LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
