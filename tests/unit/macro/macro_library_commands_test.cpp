@@ -128,7 +128,7 @@ TEST_F(LibraryCommandsTest, RenamingAFolderWritesItsChangesFirstAndKeepsEveryMac
   EXPECT_EQ(FindMacroById(0x22)->dwDirtyFlags, 0u);
 }
 
-TEST_F(LibraryCommandsTest, AFolderRenameThatFailsLeavesTheFolderAsItWas) {
+TEST_F(LibraryCommandsTest, AFolderRenameOntoANameTakenOnDiskLeavesTheFolderAsItWas) {
   WriteMacro("Mac/Games/Combo.mck", 0x21);
   tmp_.WriteText("Mac/Games/Games.png", "png");
   tmp_.WriteText("Mac/Arcade", "in the way");  // no macro, so no item: there on disk only
@@ -136,7 +136,7 @@ TEST_F(LibraryCommandsTest, AFolderRenameThatFailsLeavesTheFolderAsItWas) {
   Select({u"Games"});
   ui_.texts = {u"Arcade"};
   lib_.Rename();
-  EXPECT_EQ(ui_.shown, std::vector<std::u16string>{u"Rename failed. err=0xb7"});
+  EXPECT_EQ(ui_.shown, std::vector<std::u16string>{u"taken"});
   MacroNode* games = tree_.FindChild(tree_.Root(), u"Games");
   ASSERT_NE(games, nullptr);
   EXPECT_NE(tree_.FindChild(games, u"Combo"), nullptr);
