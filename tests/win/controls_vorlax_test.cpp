@@ -221,7 +221,7 @@ TEST_F(VorlaxTest, APressOnAnotherWindowOfTheOwnersWindowClosesTheMenuAndReaches
   // Under the menu's capture: the press arrives at the menu, over the button (screen 120,120).
   HWND menu = Open();
   ASSERT_NE(menu, nullptr);
-  PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120 - 200, 120 - 150));
+  PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(120 - 200), static_cast<WORD>(120 - 150)));
   Pump();
   EXPECT_FALSE(IsWindow(menu));
   PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
