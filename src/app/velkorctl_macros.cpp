@@ -206,8 +206,8 @@ class MacroRun {
       return kCtlNoSuchItem;
     }
     m_ui.AnswerPath(file);
-    m_library.ExportMacro();
-    return Check(true, nullptr);
+    m_library.ExportMacro();  // a copy that fails is told
+    return m_ui.Told() ? kCtlRefused : kCtlOk;
   }
 
   CliMacroUi m_ui;
