@@ -148,9 +148,8 @@ class VelkorCtlMacrosTest(unittest.TestCase):
             ("macro", "mkdir", "Games\\" + "d" * 240),
         ])
 
-    # Before the one name rule for files and folders is in, these names reach the file system,
-    # which reads them as other files, folders or devices.
-    @unittest.expectedFailure
+    # Names the system reads as another file or folder, as a device, or as the same file in
+    # another letter case.
     def test_names_the_system_reads_otherwise_are_refused(self):
         self.assert_refused([
             ("macro", "mkdir", ".."),
@@ -167,6 +166,13 @@ class VelkorCtlMacrosTest(unittest.TestCase):
             ("macro", "mkdir", "ärger"),
             ("macro", "rename", "Fire", "äPFEL"),
         ])
+
+    # Open: the name rule accepts a folder name beginning with "." or "$", which every scan of
+    # the library skips, so the folder and whatever is put into it vanish from the tree at the
+    # next load.
+    @unittest.expectedFailure
+    def test_folder_names_the_scan_never_enters_are_refused(self):
+        self.assert_refused([("macro", "mkdir", ".hidden"), ("macro", "mkdir", "$cache")])
 
     def test_failures_are_told_and_exit_one(self):
         bad = os.path.join(self.tmp, "bad.mck")
