@@ -145,6 +145,7 @@ TEST_F(VelkorCtlMacrosTest, RefusalsAndFailuresExitOneWithTheNoticeAndChangeNoth
   WriteMacro("Mac/Fire.mck", Record(0x10, u"Fire"));
   WriteMacro("Mac/Games/Combo.mck", Record(0x11, u"Combo"));
   tmp_.WriteText("Mac/Notes", "a file the tree does not show");
+  tmp_.WriteText("Mac/Broken.mck", "a damaged macro the tree does not show");
   tmp_.Write("bad.mck", std::vector<uint8_t>(kMacroRecordBytes, 0x55));
   WriteMacro("Outside/Fire.mck", Record(0x12, u"Fire"));
   struct Case {
@@ -156,6 +157,7 @@ TEST_F(VelkorCtlMacrosTest, RefusalsAndFailuresExitOneWithTheNoticeAndChangeNoth
       {{"macro", "new", std::string(300, 'n')}, "velkorctl: bad name"},
       {{"macro", "mkdir", "fire"}, "velkorctl: taken"},
       {{"macro", "mkdir", "Notes"}, "velkorctl: taken"},
+      {{"macro", "new", "Broken"}, "velkorctl: "},  // written at once, but never over that file
       {{"macro", "rename", "Fire", "fire"}, "velkorctl: taken"},
       {{"macro", "rename", "Fire", "Games"}, "velkorctl: taken"},
       {{"macro", "rename", "Fire", "Games\\Blast"}, "velkorctl: bad name"},
