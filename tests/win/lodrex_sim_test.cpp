@@ -192,9 +192,14 @@ TEST_P(LodrexSimTest, WireLogHasOneLinePerSendWithCollectionAndBytes) {
   d.ClearHandle();
   EXPECT_EQ(SendCommand(11, 41, report, &d, stale, payload), 0);
   EXPECT_TRUE(Logged("SendCommand err=6"));
+  // No handle at all, as an apply without a keyboard sends with GoWithNoDev: the system's answer
+  // for a closed handle, and on the wire like any other send.
+  lines_.clear();
+  EXPECT_EQ(SendCommand(10, 41, report, &d, 0, payload), 0);
+  EXPECT_TRUE(Logged("SendCommand err=6"));
 
   std::vector<std::string> wire = Wire();
-  ASSERT_EQ(wire.size(), 7u);
+  ASSERT_EQ(wire.size(), 10u);
   std::regex line("t=[0-9]+ col=([0-9]+) len=([0-9]+) (ok|fail) ([0-9a-f]*)");
   std::smatch m;
   ASSERT_TRUE(std::regex_match(wire[0], m, line)) << wire[0];
