@@ -54,6 +54,20 @@ const sim::CollectionRef* FindLocked(uint32_t handle) {
   return &it->second.collection;
 }
 
+// Lets go of the copies kept for handles the program has closed since, so that a search costs
+// nothing once its handles are closed.
+void ForgetClosedLocked() {
+  for (auto it = g_handles.begin(); it != g_handles.end();) {
+    HANDLE h = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(it->first));
+    if (SameObject(h, it->second.ownCopy)) {
+      ++it;
+    } else {
+      CloseHandle(it->second.ownCopy);
+      it = g_handles.erase(it);
+    }
+  }
+}
+
 // A handle of our own for one collection: an event, whose duplicate tells a later reuse of the
 // value apart.
 uint32_t OpenLocked(const sim::CollectionRef& c) {
@@ -105,6 +119,7 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
   // collections all open.
   DWORD error = ERROR_DEVICE_NOT_CONNECTED;
   std::lock_guard<std::mutex> guard(g_lock);
+  ForgetClosedLocked();
   uint32_t handle = lodrex::OpenFromWholeKeyboard(
       candidates,
       [&](size_t i) -> uint32_t {
