@@ -30,7 +30,7 @@ std::wstring InterfacePath(const sim::CollectionRef& c) {
   std::wstring folder = Folder();
   CreateDirectoryW(folder.c_str(), nullptr);
   std::wstring path = folder + model.InterfaceName(c);
-  bool busy = model.Busy(c.kind);
+  bool busy = model.Busy(c);
   std::lock_guard<std::mutex> guard(g_lock);
   if (!g_held.count(path)) {
     // The system ignores the sharing of a handle without read or write access.

@@ -123,7 +123,7 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
   uint32_t handle = lodrex::OpenFromWholeKeyboard(
       candidates,
       [&](size_t i) -> uint32_t {
-        if (model.Busy(refs[i].kind)) {
+        if (model.Busy(refs[i])) {
           error = ERROR_SHARING_VIOLATION;
           return 0;
         }

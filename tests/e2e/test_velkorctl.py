@@ -360,6 +360,7 @@ class VelkorCtlOverSystemLayerTest(VelkorCtlTest):
             ("another product string", {"MatchStr": 1}, ["apply"], {"LODREX_SIM_PRODUCT": "Other Board"}, 2),
             ("another product identifier", {}, ["apply"], {"LODREX_SIM_PID": "0x0E25"}, 2),
             ("a collection another program holds", {}, ["apply"], {"LODREX_SIM_BUSY": 11}, 2),
+            ("two keyboards, one held", {}, ["apply"], {"LODREX_SIM_COUNT": 2, "LODREX_SIM_BUSY": "1:11"}, 0),
             ("sends failing twice, then taken", {}, ["apply"], {"LODREX_SIM_FAIL": "10:2,12:1"}, 0),
             ("a report refused every time", {}, ["apply"], {"LODREX_SIM_FAIL": "12:*"}, 1),
             ("pulled out in the middle", {}, ["apply"], {"LODREX_SIM_UNPLUG": 2}, 1),

@@ -160,8 +160,10 @@ TEST_P(LodrexSimTest, NoKeyboardOtherIdentifiersOrProductMeanAbsent) {
       {nullptr, nullptr, 0x0E25, 0, 0},
       {nullptr, L"Other Board", 0x0E24, 1, 0},
       {nullptr, L"GAMING MOUSE", 0x0E24, 1, 1},
-      // A collection another program holds: the keyboard is passed over as a whole.
+      // A collection another program holds: the keyboard is passed over as a whole, and all four
+      // handles come from the next one.
       {L"2", nullptr, 0x0E24, 0, 0, L"11"},
+      {L"2", nullptr, 0x0E24, 0, 1, L"1:11"},
   };
   for (const Case& c : cases) {
     SetEnvironmentVariableW(L"LODREX_SIM_COUNT", c.count);
@@ -172,8 +174,17 @@ TEST_P(LodrexSimTest, NoKeyboardOtherIdentifiersOrProductMeanAbsent) {
     CUSBDriver& d = Bind();
     EXPECT_EQ(d.FindDev(), c.found) << c.pid << " " << c.matchStr;
     EXPECT_EQ(d.IsOpen(), c.found == 1);
-    if (c.busy) {
+    if (c.busy && !c.found) {
       EXPECT_TRUE(Logged("m_hMatrix=0x0, m_hLed=0x0, m_hColor=0x0, m_hMacro=0x0"));
+    }
+    if (c.busy && c.found && GetParam() == Face::kSystemLayer) {
+      // The system groups the collections by the USB device above their interfaces; each
+      // handle's interface names the second keyboard (instance 8).
+      for (uint32_t h : {d.m_hMatrix.load(), d.m_hLed.load(), d.m_hColor.load(), d.m_hMacro.load()}) {
+        wchar_t path[512] = {};
+        GetFinalPathNameByHandleW(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(h)), path, 512, 0);
+        EXPECT_NE(std::wstring(path).find(L"#8&"), std::wstring::npos) << u16::ToUtf8(std::u16string(path, path + wcslen(path)));
+      }
     }
     driver_.reset();  // unloads the library, so the next case reads the environment again
   }

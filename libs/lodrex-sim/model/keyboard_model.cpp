@@ -122,11 +122,16 @@ void KeyboardModel::ConfigureLocked(const std::wstring& folder) {
       Refuse("LODREX_SIM_FAIL", item, "*, a decimal report number, or number:count (10:2, 10:*)");
   });
   ForEachItem(Env(L"LODREX_SIM_BUSY"), [this](const std::wstring& item) {
-    long report = 0;
-    if (Decimal(item, 255, report))
-      m_busyReports.push_back(static_cast<int>(report));
+    size_t colon = item.find(L':');
+    long keyboard = 0, report = 0;
+    bool ok = colon == std::wstring::npos
+                  ? Decimal(item, 255, report)
+                  : Decimal(item.substr(0, colon), 16, keyboard) && keyboard > 0 &&
+                        Decimal(item.substr(colon + 1), 255, report);
+    if (ok)
+      m_busy.push_back({static_cast<int>(keyboard) - 1, static_cast<int>(report)});
     else
-      Refuse("LODREX_SIM_BUSY", item, "decimal report numbers (11 or 9,12)");
+      Refuse("LODREX_SIM_BUSY", item, "decimal report numbers, or keyboard:report (11, 2:11)");
   });
   std::wstring unplug = Env(L"LODREX_SIM_UNPLUG");
   if (!unplug.empty() && !Decimal(unplug, 0x7FFFFFFF, m_unplugAfter)) {
@@ -157,10 +162,12 @@ int KeyboardModel::Keyboards() {
   return static_cast<int>(m_keyboards.size());
 }
 
-bool KeyboardModel::Busy(int kind) {
+bool KeyboardModel::Busy(const CollectionRef& c) {
   std::lock_guard<std::mutex> guard(m_lock);
-  for (int report : m_busyReports)
-    if (kind >= 0 && kind < kKinds && report == kCollections[kind].reportId) return true;
+  for (const BusyRule& rule : m_busy)
+    if ((rule.keyboard < 0 || rule.keyboard == c.keyboard) && c.kind >= 0 && c.kind < kKinds &&
+        rule.reportId == kCollections[c.kind].reportId)
+      return true;
   return false;
 }
 

@@ -12,8 +12,9 @@
 //                                   "10:*" or "10" all of report 10; several joined by commas;
 //                                   numbers are decimal; an unreadable item is refused with a
 //                                   line on stderr
-//   LODREX_SIM_BUSY                 reports (decimal, comma-separated) whose collection another
-//                                   program holds: it is listed but cannot be opened
+//   LODREX_SIM_BUSY                 collections another program holds, listed but not to be
+//                                   opened: "11" report 11's on every keyboard, "2:11" only on
+//                                   the second; several joined by commas; numbers are decimal
 //   LODREX_SIM_UNPLUG               N: each keyboard is pulled out once it has taken N feature
 //                                   reports (see Attached for its return)
 //   LODREX_SIM_LOG                  wire log path, lodrex-sim.log beside the DLL by default
@@ -63,8 +64,8 @@ class KeyboardModel {
   uint16_t Vid();
   uint16_t Pid();
   std::wstring Product();
-  // Whether the collection of this kind cannot be opened (another program holds it).
-  bool Busy(int kind);
+  // Whether the collection cannot be opened (another program holds it).
+  bool Busy(const CollectionRef& c);
 
   // One enumeration of the attached keyboards' collections, keyboard by keyboard in kind order.
   // A keyboard pulled out is missing from the first enumeration after its removal and comes
@@ -113,7 +114,11 @@ class KeyboardModel {
   std::wstring m_product = L"Gaming Mouse";
   std::vector<Keyboard> m_keyboards;
   std::vector<FailRule> m_failRules;
-  std::vector<int> m_busyReports;
+  struct BusyRule {
+    int keyboard;  // -1: every keyboard
+    int reportId;
+  };
+  std::vector<BusyRule> m_busy;
   long m_unplugAfter = -1;
   std::map<int, long> m_sendsPerReport;
   std::wstring m_logPath;
