@@ -73,13 +73,15 @@ NTSTATUS NTAPI HidP_GetCaps(PHIDP_PREPARSED_DATA data, PHIDP_CAPS caps) {
   if (!p || p->magic != kPreparsedMagic || !caps) return HIDP_STATUS_INVALID_PREPARSED_DATA;
   const sim::CollectionKind& kind = sim::kCollections[p->kind];
   std::memset(caps, 0, sizeof *caps);
-  caps->UsagePage = sim::kVendorUsagePage;
-  caps->Usage = sim::kVendorUsage;
+  caps->UsagePage = kind.usagePage;
+  caps->Usage = kind.usage;
   caps->InputReportByteLength = static_cast<USHORT>(kind.inputLength);
   caps->FeatureReportByteLength = static_cast<USHORT>(kind.featureLength);
   caps->NumberLinkCollectionNodes = 1;
-  caps->NumberFeatureValueCaps = 1;
-  caps->NumberFeatureDataIndices = 1;
+  if (kind.featureLength) {
+    caps->NumberFeatureValueCaps = 1;
+    caps->NumberFeatureDataIndices = 1;
+  }
   if (kind.inputLength) {
     caps->NumberInputValueCaps = 1;
     caps->NumberInputDataIndices = 1;

@@ -102,11 +102,13 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
   std::vector<sim::CollectionRef> attached = model.Attached();
   std::vector<sim::CollectionRef> refs;
   std::vector<lodrex::Collection> candidates;
-  if (usagePage == sim::kVendorUsagePage && usage == sim::kVendorUsage) {
+  {
     for (const sim::CollectionRef& c : attached) {
+      const sim::CollectionKind& kind = sim::kCollections[c.kind];
+      if (kind.usagePage != usagePage || kind.usage != usage) continue;
       std::wstring path = L"\\\\?\\" + model.InterfaceName(c);
       if (Upper(path).find(wanted) == std::wstring::npos) continue;
-      bool accepted = !filter || filter(path.c_str(), nullptr, nullptr, sim::kCollections[c.kind].featureLength);
+      bool accepted = !filter || filter(path.c_str(), nullptr, nullptr, kind.featureLength);
       if (count) {
         if (accepted) ++*count;
         continue;

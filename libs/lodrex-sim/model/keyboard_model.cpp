@@ -163,6 +163,7 @@ int KeyboardModel::Keyboards() {
 }
 
 bool KeyboardModel::Busy(const CollectionRef& c) {
+  if (c.kind >= 0 && c.kind < kKinds && kCollections[c.kind].usagePage != kVendorUsagePage) return true;
   std::lock_guard<std::mutex> guard(m_lock);
   for (const BusyRule& rule : m_busy)
     if ((rule.keyboard < 0 || rule.keyboard == c.keyboard) && c.kind >= 0 && c.kind < kKinds &&
@@ -249,7 +250,7 @@ uint32_t KeyboardModel::GetInputReport(const CollectionRef& c, uint8_t* buffer, 
   std::lock_guard<std::mutex> guard(m_lock);
   if (!LiveLocked(c)) return ERROR_DEVICE_NOT_CONNECTED;
   const CollectionKind& kind = kCollections[c.kind];
-  if (!buffer || !kind.inputLength || length != kind.inputLength || buffer[0] != kInputReportId)
+  if (!buffer || !kind.inputLength || length != kind.inputLength || buffer[0] != kind.inputReportId)
     return ERROR_INVALID_PARAMETER;
   for (uint32_t i = 1; i < length; ++i) buffer[i] = 0;
   return ERROR_SUCCESS;

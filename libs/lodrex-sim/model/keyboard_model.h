@@ -30,18 +30,25 @@
 
 namespace sim {
 
-struct CollectionKind {
-  uint32_t featureLength;  // report identifier included
-  uint8_t reportId;
-  uint32_t inputLength;    // 0: the collection delivers no input report
-};
-// Matrix, lighting, colour, macro: the order a real keyboard enumerates them in. The lighting
-// collection also carries the 5-byte input report 7.
-constexpr CollectionKind kCollections[] = {{577, 9, 0}, {42, 10, 5}, {146, 11, 0}, {961, 12, 0}};
-constexpr int kKinds = 4;
-constexpr uint8_t kInputReportId = 7;
 constexpr uint16_t kVendorUsagePage = 0xFF00;
 constexpr uint16_t kVendorUsage = 1;
+
+struct CollectionKind {
+  uint32_t featureLength;  // report identifier included; 0: no feature report
+  uint8_t reportId;
+  uint32_t inputLength;    // 0: the collection delivers no input report
+  uint8_t inputReportId;
+  uint16_t usagePage, usage;
+};
+// Matrix, lighting, colour, macro: the order a real keyboard enumerates them in; the lighting
+// collection also carries the 5-byte input report 7. Last, the keyboard's own typing collection
+// (a boot keyboard, no report identifiers), which the system holds for itself.
+constexpr CollectionKind kCollections[] = {{577, 9, 0, 0, kVendorUsagePage, kVendorUsage},
+                                           {42, 10, 5, 7, kVendorUsagePage, kVendorUsage},
+                                           {146, 11, 0, 0, kVendorUsagePage, kVendorUsage},
+                                           {961, 12, 0, 0, kVendorUsagePage, kVendorUsage},
+                                           {0, 0, 9, 0, 0x01, 0x06}};
+constexpr int kKinds = 5;
 
 // One collection of one keyboard as it was plugged in: `plug` counts the keyboard's arrivals, so
 // that a handle from before a removal stays dead after the keyboard is back.
@@ -64,7 +71,7 @@ class KeyboardModel {
   uint16_t Vid();
   uint16_t Pid();
   std::wstring Product();
-  // Whether the collection cannot be opened (another program holds it).
+  // Whether the collection cannot be opened (another program, or the system, holds it).
   bool Busy(const CollectionRef& c);
 
   // One enumeration of the attached keyboards' collections, keyboard by keyboard in kind order.
@@ -79,7 +86,7 @@ class KeyboardModel {
   uint32_t SetFeature(const CollectionRef* c, const uint8_t* buffer, uint32_t length);
   // What the collection holds: the last report it took, zeros before that.
   uint32_t GetFeature(const CollectionRef& c, uint8_t* buffer, uint32_t length);
-  // Nobody presses the simulated keys: report 7 with zeros.
+  // Nobody presses the simulated keys: the input report with zeros.
   uint32_t GetInputReport(const CollectionRef& c, uint8_t* buffer, uint32_t length);
 
   // "hid#vid_1a2c&pid_0e24&mi_01#7&1d5e0000&0&0000#{4d1e55b2-...}": the last part of the
