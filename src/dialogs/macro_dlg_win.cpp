@@ -245,8 +245,6 @@ void CMacroDlg::Draw(HDC dc, const RECT& client) {
   text(g_Texts.tc_macro_list, RECT{lib.left + 2, lib.top - 20, lib.left + 140, lib.top});
   text(g_Texts.tc_macro_key_list, RECT{keys.left + 2, keys.top - 20, keys.left + 140, keys.top});
   text(g_Texts.tc_macro_msg9, RECT{lib.left, lib.bottom + 10, lib.left + 400, lib.bottom + 30});
-  const RECT insert = ControlRect(m_insert.hwnd(), hwnd());
-  text(g_Texts.tc_macro_loop, RECT{insert.left, insert.top - 20, insert.left + 200, insert.top});
   const std::pair<const CPngBtn*, const std::u16string*> labels[] = {
       {&m_delayCheck, &g_Texts.tc_macro_auto}, {&m_mode2, &g_Texts.tc_macro_loop2}, {&m_mode0, &g_Texts.tc_macro_loop1}};
   for (const auto& label : labels) {

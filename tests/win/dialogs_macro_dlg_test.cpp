@@ -209,4 +209,26 @@ TEST_F(MacroDlgTest, NewMacroRecordedFromPostedKeysIsSavedToItsFile) {
   EXPECT_EQ(alpha.Events[0].wVk, 'X');
 }
 
+TEST_F(MacroDlgTest, InsertEventIsNamedOnceOnItsButton) {
+  bool onButton = false;
+  int drawnAbove = -1;
+  Run([&](HWND editor) {
+    HWND insert = Button(editor, u"Insert Event");
+    onButton = insert != nullptr;
+    if (insert) {
+      RECT r;
+      GetWindowRect(insert, &r);
+      MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&r), 2);
+      // The band a label over the button would take.
+      const skintest::Drawing drawing = skintest::Capture(editor);
+      drawnAbove = 0;
+      for (int y = r.top - 20; y < r.top; ++y)
+        for (int x = r.left; x < r.left + 200; ++x) drawnAbove += drawing.At(x, y) != 0x202020;
+    }
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+  });
+  EXPECT_TRUE(onButton);
+  EXPECT_EQ(drawnAbove, 0);
+}
+
 }  // namespace
