@@ -317,16 +317,9 @@ void CMacroDlg::OnTreeClick(WPARAM control, LPARAM item, bool right) {
 
 void CMacroDlg::OpenMenu(const std::vector<MacroMenuItem>& items, uint32_t menuNumber, int x, int y, int width) {
   if (items.empty()) return;
-  std::vector<VorlaxItem> menu(items.size());
-  for (size_t i = 0; i < items.size(); ++i) {
-    VorlaxItem& out = menu[i];
-    out = VorlaxItem{};
-    out.dwState = kVorlaxItemNormal;
-    out.dwValue = items[i].value;
-    const std::u16string& caption = *items[i].caption;
-    const size_t n = std::min(caption.size(), static_cast<size_t>(kVorlaxCaptionChars));
-    std::copy(caption.begin(), caption.begin() + static_cast<std::ptrdiff_t>(n), out.szText);
-  }
+  std::vector<VorlaxItem> menu;
+  menu.reserve(items.size());
+  for (const MacroMenuItem& item : items) menu.push_back(controls::MenuItem(item.value, *item.caption));
   controls::OpenSkinnedMenu(hwnd(), x, y, width, menuNumber, menu.data(), static_cast<int32_t>(menu.size()));
 }
 
