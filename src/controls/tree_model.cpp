@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/u16.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -47,8 +47,7 @@ const std::u16string* TreeModel::Text(TreeItemId item) const {
 TreeItemId TreeModel::FindChildByText(TreeItemId parent, const std::u16string& text) const {
   for (TreeItemId child : Children(parent)) {
     const std::u16string& own = FindNode(child)->text;
-    if (own.size() == text.size() && u16::EqualNoCase(own.c_str(), text.c_str(), own.size()))
-      return child;
+    if (plat::SameFileName(own, text)) return child;
   }
   return kTreeNoItem;
 }

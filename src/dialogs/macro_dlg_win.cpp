@@ -457,6 +457,12 @@ bool CMacroDlg::ChooseFolder(std::u16string* path) {
   return true;
 }
 
+void CMacroDlg::SetBusy(bool busy) {
+  // The thread handles no messages meanwhile, so the cursor set here stays until it is put back.
+  if (busy) m_cursorBeforeBusy = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  else SetCursor(m_cursorBeforeBusy ? m_cursorBeforeBusy : LoadCursorW(nullptr, IDC_ARROW));
+}
+
 int RunMacroDlg(HWND owner) {
   CMacroDlg dialog;
   return dialog.DoModal(owner);

@@ -1,6 +1,6 @@
 #include "macro/macro_tree.h"
 
-#include "platform/u16.h"
+#include "platform/file_names.h"
 
 MacroTreeModel::MacroTreeModel() { m_root.kind = MacroNodeKind::Root; }
 
@@ -96,9 +96,7 @@ void MacroTreeModel::Select(MacroNode* node) {
 MacroNode* MacroTreeModel::FindChild(const MacroNode* parent, const std::u16string& name) const {
   if (!parent) return nullptr;
   for (const auto& child : parent->children)
-    if (child->text.size() == name.size() &&
-        u16::EqualNoCase(child->text.c_str(), name.c_str(), name.size()))
-      return child.get();
+    if (plat::SameFileName(child->text, name)) return child.get();
   return nullptr;
 }
 

@@ -18,6 +18,9 @@ struct MacroNode {
   uint32_t subType = 0;      // 5 for a macro imported in this session, else 0
   uint32_t textOffset = 5;   // extra x-offset of the text; 0 for an imported macro
   std::u16string imagePath;  // the folder's icon (G.png inside G) when the file exists
+  // A macro's file in its parent's folder, as it was read ("notes.txt") or last written; empty
+  // until the macro is first written, when it becomes "<text>.mck".
+  std::u16string fileName;
   bool expanded = false;
   MacroNode* parent = nullptr;
   std::vector<std::unique_ptr<MacroNode>> children;
@@ -68,8 +71,8 @@ class MacroTreeModel {
   MacroNode* Selected() const { return m_selected; }
   void Select(MacroNode* node);
 
-  // The child of `parent` named `name`, letter case ignored; folders and macros share one name
-  // space.
+  // The child of `parent` named `name`, letter case ignored as the file system ignores it
+  // (plat::SameFileName); folders and macros share one name space.
   MacroNode* FindChild(const MacroNode* parent, const std::u16string& name) const;
   static int Ancestors(const MacroNode* node);  // not counting the root
   bool Contains(const MacroNode* node) const;
