@@ -46,6 +46,8 @@ constexpr COLORREF kFieldBack = 0x141414;
 constexpr COLORREF kListFrame = 0x646464;
 constexpr uint32_t kListAlpha = 0xC8;
 constexpr UINT kLabelFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+// Posted by the library's scan once the files it had to read are read.
+constexpr UINT kScanLanded = WM_APP + 0x32;
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string Narrow(const wchar_t* text) {
@@ -121,7 +123,7 @@ bool CMacroDlg::Build(HWND owner) {
   {
     // Thousands of items: the tree repaints once, after the last.
     TreeModel::Batch batch(m_libraryTree.Model());
-    m_editor.Open();
+    m_editor.Open([window = hwnd()] { PostMessageW(window, kScanLanded, 0, 0); });
   }
   // Tells in the log whether opening the editor read any macro twice.
   LogPrint(u"CMacroDlg: %d library items, %d macros in memory", static_cast<int>(m_library.Count()),
@@ -370,6 +372,13 @@ LRESULT CMacroDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       m_editor.OnMenuPicked(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
       Refresh();
       return 0;
+    case kScanLanded: {
+      TreeModel::Batch batch(m_libraryTree.Model());
+      if (m_editor.OnScanLanded())
+        LogPrint(u"CMacroDlg: %d library items, %d macros in memory", static_cast<int>(m_library.Count()),
+                 static_cast<int>(MacroList.GetCount()));
+      return 0;
+    }
     case WM_MACRO_KEY:
       m_editor.OnMacroKey(static_cast<uint32_t>(wParam), (lParam & 0x80) != 0, GetMessageTime());
       Refresh();
