@@ -184,7 +184,8 @@ class Soak:
             if choice == "key":
                 args = (WM_KEY_CLICKED, r.choice([r.randrange(0, 104), odd()]), 0)
             elif choice == "tray":
-                args = (WM_TRAY_NOTIFY, 0, r.choice([0x0201, 0x0203, 0x0205, 0x0202, odd()]))
+                # Not the right click (0x0205): a click on its menu's Exit would end the program.
+                args = (WM_TRAY_NOTIFY, 0, r.choice([0x0201, 0x0203, 0x0202, 0x0204, odd()]))
             elif choice == "device":
                 args = (WM_DEVICE_INPUT, odd(), odd())
             elif choice == "command":

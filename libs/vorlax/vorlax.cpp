@@ -58,7 +58,9 @@ void UnhookWhenIdle() {
 bool MoveHighlight(int step) {
   int count = static_cast<int>(g_Menu.items.size());
   int next = g_Menu.hover < 0 ? (step > 0 ? 0 : count - 1) : (g_Menu.hover + step + count) % count;
-  g_Menu.hover = next;
+  // Over the lines between groups; a menu of nothing else keeps no highlight.
+  for (int tries = 0; IsSeparator(next) && tries < count; ++tries) next = (next + step + count) % count;
+  g_Menu.hover = IsSeparator(next) ? -1 : next;
   Repaint();
   return true;
 }
@@ -159,7 +161,7 @@ void ForgetMenu() {
 }
 
 void PickItem(int index) {
-  if (!g_Menu.window || index < 0 || index >= static_cast<int>(g_Menu.items.size())) return;
+  if (!g_Menu.window || index < 0 || index >= static_cast<int>(g_Menu.items.size()) || IsSeparator(index)) return;
   HWND owner = g_Menu.owner;
   WPARAM value = g_Menu.items[index].dwValue;
   LPARAM number = static_cast<LPARAM>(g_Menu.number);
@@ -202,7 +204,7 @@ int32_t VORLAX_CALL CreateVorlax(HWND__* owner, int32_t itemHeight, int32_t widt
   g_SwallowRelease = 0;
   if (!owner || !IsWindow(owner) || !items || count < 1 || itemHeight < 1 || width < 1) return 0;
   // A menu taller than any screen is of no use and its height would overflow.
-  if (count > 32767 / itemHeight) return 0;
+  if (count > 32767 / (itemHeight > kVorlaxSeparatorHeight ? itemHeight : kVorlaxSeparatorHeight)) return 0;
   if (!Prepare()) return 0;
   if (imagePaths) LoadSkinImages(imagePaths);
 

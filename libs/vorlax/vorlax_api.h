@@ -45,6 +45,10 @@ constexpr int kVorlaxImageCount = 8;
 // Item states. Anything else is drawn as a normal item.
 constexpr uint32_t kVorlaxItemNormal = 255;
 constexpr uint32_t kVorlaxItemSub = 254;  // indented, drawn with the sub-item images
+// A line between groups of items, kVorlaxSeparatorHeight high whatever the item height; never
+// highlighted or picked. Its value and caption are not used.
+constexpr uint32_t kVorlaxItemSeparator = 253;
+constexpr int32_t kVorlaxSeparatorHeight = 9;
 
 // The window class of the pop-up (tests find the open menu by it).
 constexpr char16_t kVorlaxMenuClass[] = u"VorlaxMenu";
@@ -60,7 +64,7 @@ static_assert(offsetof(VorlaxItem, dwState) == 0, "menu item record");
 static_assert(offsetof(VorlaxItem, dwValue) == 4, "menu item record");
 static_assert(offsetof(VorlaxItem, szText) == 8, "menu item record");
 
-// Opens a menu of `count` items (`itemHeight` pixels each, `width` wide) with its top-left
+// Opens a menu of `count` items (`itemHeight` pixels each but separators, `width` wide) with its top-left
 // corner at the screen point (x, y); a menu that would leave the screen at the right is moved
 // left. Text colours are 0x00BBGGRR: normal, under the mouse, while the button is held.
 // `imagePaths` holds eight bitmap files: normal, hover, down and disabled item backgrounds,

@@ -56,7 +56,11 @@ void FreeSkinImages();
 // activating it. False when the window could not be made.
 bool OpenMenuWindow(int x, int y);
 void FreeMenuWindow();
+// The item at a client point, -1 for none or a separator.
 int ItemAt(int x, int y);
+bool IsSeparator(int index);
+int RowHeight(int index);
+int MenuHeight();
 void Repaint();
 
 // vorlax.cpp

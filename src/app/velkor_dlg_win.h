@@ -12,6 +12,7 @@
 #include "app/main_host_win.h"
 #include "app/main_presenter.h"
 #include "controls/gdi_win.h"
+#include "app/tray_menu.h"
 #include "controls/png_btn_win.h"
 #include "controls/skin_image_win.h"
 #include "controls/skin_prefetch_win.h"
@@ -21,8 +22,8 @@
 #include "device/usb_driver.h"
 #include "dialogs/kb_color_dlg_win.h"
 
-constexpr UINT ID_TRAY_OPEN = 0x6000;
-constexpr UINT ID_TRAY_EXIT = 0x6001;
+constexpr UINT ID_TRAY_OPEN = kTrayCommandOpen;
+constexpr UINT ID_TRAY_EXIT = kTrayCommandExit;
 constexpr UINT_PTR TIMER_GAME_WATCH = 0x0240;
 constexpr UINT kGameWatchPeriodMs = 1300;
 // Looks whether the open profile menu has closed without a pick (the menu library tells only picks).

@@ -61,9 +61,12 @@ MacroEditor::MacroEditor(MacroTreeModel& tree, MacroUi& ui, const MacroEditorCon
     : m_tree(tree), m_ui(ui), m_config(config),
       m_library(tree, ui, config.appDataFolder, config.foldersFlag, config.mouseMask) {}
 
-void MacroEditor::Open() { m_library.Load(); }
+void MacroEditor::Open(MacroLibraryScan::Landed scanLanded) {
+  m_scan.Start(m_config.appDataFolder, &m_tree, m_config.foldersFlag, std::move(scanLanded));
+}
 
 void MacroEditor::Close() {
+  m_scan.Stop();
   m_recorder.Stop();
   m_library.FlushAll();
 }

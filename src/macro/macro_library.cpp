@@ -1,5 +1,6 @@
 #include "macro/macro_library.h"
 
+#include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -92,12 +93,16 @@ void ScanSubFolder(const std::u16string& folder, const plat::DirEntry& entry, bo
   if (recursive) ScanFolder(folder + entry.name + u"\\", true, item, scan);
 }
 
-void InsertMacroItem(const plat::DirEntry& entry, MacroNode* parent, uint32_t id, Scan& scan) {
-  if (!scan.params.tree) return;
+// True when an item went in.
+bool InsertMacroItem(const plat::DirEntry& entry, MacroNode* parent, uint32_t id, Scan& scan,
+                     size_t position = SIZE_MAX) {
+  if (!scan.params.tree) return false;
   std::u16string name = entry.name;
   const size_t dot = name.rfind(u'.');
   if (dot != std::u16string::npos) name.resize(dot);
-  if (MacroNode* item = scan.params.tree->InsertMacro(parent, name, id, false)) item->fileName = entry.name;
+  MacroNode* item = scan.params.tree->InsertMacroAt(parent, position, name, id);
+  if (item) item->fileName = entry.name;
+  return item != nullptr;
 }
 
 // True when the file is as the last scan saw it and its record is in MacroList.
@@ -110,6 +115,12 @@ bool KnownAndHeld(const std::u16string& path, const plat::DirEntry& entry, const
   return scan.held.count(*id) != 0;
 }
 
+// A record read from `path`: into MacroList unless it holds it already (a copy of another
+// file gets an identifier of its own) and, with a tree, an item at `position` under `parent`.
+// True when an item went in.
+bool TakeRecord(const std::u16string& path, const plat::DirEntry& entry, MacroNode* parent, StMacro& record,
+                Scan& scan, size_t position);
+
 void ScanFile(const std::u16string& folder, const plat::DirEntry& entry, MacroNode* parent, Scan& scan) {
   if (IsFlushTempName(entry.name)) return;
   const std::u16string path = folder + entry.name;
@@ -119,12 +130,28 @@ void ScanFile(const std::u16string& folder, const plat::DirEntry& entry, MacroNo
     InsertMacroItem(entry, parent, knownId, scan);
     return;
   }
+  if (scan.params.pending && scan.params.tree && !scan.params.freshIds) {
+    PendingMacroFile file;
+    file.item = parent != nullptr;
+    for (const MacroNode* up = parent; up && up->kind != MacroNodeKind::Root; up = up->parent)
+      file.folders.insert(file.folders.begin(), up->text);
+    file.position = parent ? parent->children.size() : 0;
+    file.entry = entry;
+    file.path = path;
+    scan.params.pending->push_back(std::move(file));
+    return;
+  }
   StMacro record;
   if (ReadMacroFile(path, MacroReadMode::LibraryScan, static_cast<uint32_t>(g_Settings.MacroHasMsKey), &record) !=
       MacroReadResult::Ok) {
     KnownFiles().erase(path);
     return;
   }
+  TakeRecord(path, entry, parent, record, scan, SIZE_MAX);
+}
+
+bool TakeRecord(const std::u16string& path, const plat::DirEntry& entry, MacroNode* parent, StMacro& record,
+                Scan& scan, size_t position) {
   bool append = true;
   if (scan.params.freshIds) {
     // The record no longer matches the file until the flush rewrites it. Many of these come in
@@ -150,11 +177,11 @@ void ScanFile(const std::u16string& folder, const plat::DirEntry& entry, MacroNo
   }
   if (append) {
     std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
-    if (!AppendMacroCopy(record)) return;
+    if (!AppendMacroCopy(record)) return false;
     scan.held.insert(record.dwMacroId);
   }
   OwnerFiles()[record.dwMacroId] = path;
-  InsertMacroItem(entry, parent, record.dwMacroId, scan);
+  return InsertMacroItem(entry, parent, record.dwMacroId, scan, position);
 }
 
 void ScanFolder(const std::u16string& path, bool recursive, MacroNode* parent, Scan& scan) {
@@ -202,14 +229,70 @@ std::u16string MacroFolderPath(const std::u16string& appDataFolder) {
   return u16::Format(u"%sMac", appDataFolder.c_str());
 }
 
-bool LoadMacroFolder(const std::u16string& path, bool recursive, const MacroScanParams& params) {
+namespace {
+
+Scan StartScan(const MacroScanParams& params) {
   Scan scan;
   scan.params = params;
   scan.held.reserve(MacroList.GetCount() * 2 + 64);
   for (auto pos = MacroList.GetHeadPosition(); pos; pos = CMyList<StMacro>::Next(pos))
     scan.held.insert(CMyList<StMacro>::GetAt(pos)->dwMacroId);
+  return scan;
+}
+
+// The folder item a listed file goes under, found again by the names of its folders.
+MacroNode* FolderOf(const PendingMacroFile& file, MacroTreeModel* tree) {
+  MacroNode* node = tree->Root();
+  for (const std::u16string& name : file.folders) {
+    node = tree->FindChild(node, name);
+    if (!node || !node->IsFolder()) return nullptr;
+  }
+  return node;
+}
+
+}  // namespace
+
+bool LoadMacroFolder(const std::u16string& path, bool recursive, const MacroScanParams& params) {
+  Scan scan = StartScan(params);
   ScanFolder(path, recursive, params.parent, scan);
   return true;
+}
+
+void ReadPendingMacroFile(PendingMacroFile& file, uint32_t mouseMask) {
+  file.result = ReadMacroFile(file.path, MacroReadMode::LibraryScan, mouseMask, &file.record);
+}
+
+void AcceptPendingMacroFiles(std::vector<PendingMacroFile>& files, const MacroScanParams& params) {
+  if (!params.tree) return;
+  Scan scan = StartScan(params);
+  scan.params.pending = nullptr;
+  // Per folder: its item, and how many of its macros came in before this one, each a place
+  // further down.
+  struct Landing {
+    MacroNode* folder;
+    size_t landed;
+  };
+  std::unordered_map<std::u16string, Landing> folders;
+  for (PendingMacroFile& file : files) {
+    if (file.result != MacroReadResult::Ok) {
+      KnownFiles().erase(file.path);
+      continue;
+    }
+    MacroNode* parent = nullptr;
+    Landing* landing = nullptr;
+    if (file.item) {
+      std::u16string key;
+      for (const std::u16string& name : file.folders) key += name + u'\\';
+      auto found = folders.find(key);
+      if (found == folders.end()) found = folders.emplace(key, Landing{FolderOf(file, params.tree), 0}).first;
+      landing = &found->second;
+      parent = landing->folder;
+      if (!parent) continue;  // its folder went or was renamed meanwhile
+    }
+    if (TakeRecord(file.path, file.entry, parent, file.record, scan, file.position + (landing ? landing->landed : 0)) &&
+        landing)
+      ++landing->landed;
+  }
 }
 
 bool LoadMacroLibrary(const std::u16string& appDataFolder, MacroTreeModel* tree, bool foldersFlag) {

@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "macro/macro_record.h"
 #include "macro/macro_tree.h"
+#include "platform/platform.h"
 
 // Held by the user-interface thread while it changes the current profile record or MacroList,
 // and by the apply sequence while it reads them, so that a run never encodes a half-edited
@@ -19,11 +22,28 @@ std::recursive_mutex& ProfileDataMutex();
 // "%sMac" of the application-data folder (which ends in a backslash).
 std::u16string MacroFolderPath(const std::u16string& appDataFolder);
 
+// A macro file a scan listed but did not read: read elsewhere (ReadPendingMacroFile, on any
+// thread), its record is taken in later by AcceptPendingMacroFiles.
+struct PendingMacroFile {
+  // The folder items its macro goes under, by name from the top (not by pointer: the user may
+  // remove them meanwhile); no item at all for a file in a folder the tree refused.
+  std::vector<std::u16string> folders;
+  bool item = true;
+  size_t position = 0;  // how many items that folder had when the listing met the file
+  plat::DirEntry entry;
+  std::u16string path;
+  MacroReadResult result = MacroReadResult::OpenFailed;
+  StMacro record = {};
+};
+
 struct MacroScanParams {
   MacroTreeModel* tree = nullptr;  // none: records only
   MacroNode* parent = nullptr;     // where the items go; none (a refused folder): no items
   bool freshIds = false;           // give every record a new identifier and mark it changed
   bool folders = false;            // the MacroDir setting
+  // With a tree: a file that must be read is listed here, and left out of the tree and
+  // MacroList, instead of read now. Files the scan knows still go in at once.
+  std::vector<PendingMacroFile>* pending = nullptr;
 };
 
 // One folder scan: every valid macro file (any extension) becomes a record at the tail of
@@ -37,6 +57,14 @@ struct MacroScanParams {
 // written into it at once, so each file keeps a record of its own. A scan of files whose
 // identifiers are all distinct writes nothing. Invalid files are skipped without a word.
 bool LoadMacroFolder(const std::u16string& path, bool recursive, const MacroScanParams& params);
+
+// Reads a listed file as a scan would; touches nothing but the file and `file`, so any thread
+// may run it.
+void ReadPendingMacroFile(PendingMacroFile& file, uint32_t mouseMask);
+// Takes in what was read, on the thread that owns the tree and MacroList, as the scan would have
+// there and then: each macro goes to its place in the listing among the items shown meanwhile.
+// A file whose folder item was removed or renamed meanwhile is left to the next scan.
+void AcceptPendingMacroFiles(std::vector<PendingMacroFile>& files, const MacroScanParams& params);
 
 // The file each record belongs to (read from or last written to); empty when it has none yet.
 void SetMacroFile(uint32_t id, const std::u16string& path);

@@ -364,8 +364,12 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::ExportMacro() {
                                                                record->szName, kMacroNameUnits))
                                                 .c_str()));
   if (!m_ui.AskSavePath(name, &target)) return Outcome::None;
-  if (!plat::CopyFileTo(source, target, true))
-    LogPrint(u"ExportMacro: copy file err=0x%x", plat::LastError());
+  if (!plat::CopyFileTo(source, target, true)) {
+    // Told, not only logged: a user who believes the macro is saved elsewhere may delete it.
+    const std::u16string notice = u16::Format(u"ExportMacro: copy file err=0x%x", plat::LastError());
+    LogPrint(u"%s", notice.c_str());
+    m_ui.ShowMessage(notice);
+  }
   return Outcome::None;
 }
 

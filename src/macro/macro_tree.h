@@ -34,7 +34,7 @@ struct MacroNode {
 class MacroTreeObserver {
  public:
   virtual ~MacroTreeObserver() = default;
-  virtual void OnInserted(MacroNode* node) = 0;  // now the last child of node->parent
+  virtual void OnInserted(MacroNode* node) = 0;  // now in its place among node->parent's children
   virtual void OnRemoving(MacroNode* node) = 0;  // before: node and everything below it go
   virtual void OnChanged(MacroNode* node) = 0;   // text or expanded state
   virtual void OnSelected(MacroNode* node) = 0;  // null: nothing selected
@@ -60,6 +60,9 @@ class MacroTreeModel {
                           const std::u16string& imagePath, bool select);
   MacroNode* InsertMacro(MacroNode* parent, const std::u16string& name, uint32_t id, bool select,
                          uint32_t subType = 0, uint32_t textOffset = 5);
+  // The same at `position` among the parent's children (past the last: after it).
+  MacroNode* InsertMacroAt(MacroNode* parent, size_t position, const std::u16string& name, uint32_t id,
+                           bool select = false, uint32_t subType = 0, uint32_t textOffset = 5);
 
   // Removes the node and everything below it (records are the caller's). The root stays;
   // Remove(Root()) empties the tree.
@@ -85,7 +88,7 @@ class MacroTreeModel {
   bool Walk(MacroNode* parent, const Visitor& visit, bool recursive);
 
  private:
-  MacroNode* Append(MacroNode* parent, std::unique_ptr<MacroNode> node, bool select);
+  MacroNode* Append(MacroNode* parent, std::unique_ptr<MacroNode> node, bool select, size_t position);
   bool IsBelow(const MacroNode* node, const MacroNode* ancestor) const;
   size_t CountBelow(const MacroNode* node) const;
 

@@ -19,13 +19,18 @@
 //   probe kids <title>       the same for every visible descendant of the window, with "id=.."
 //   probe ping <title>       "answered=1" when the window's thread answers a message within 5 s
 //   probe move <title> <x> <y>  moves the window's top-left corner there
-//   A title of the form "hwnd=NUMBER" names the window by its handle (as `windows` prints it).
+//   probe device <title> <event> <name>  sends WM_DEVICECHANGE with a device-interface broadcast
+//                            naming <name>, as the system tells a window of an arrival (0x8000)
+//                            or a removal (0x8004)
 //   probe sleep <ms>         waits (a stand-in for a game the game watch looks for)
 //   probe bare <title> <w> <h>  a bare window of that size with a 1.3 s timer, until closed
 //                            (what the benchmark compares Velkor with)
+//   A title of the form "hwnd=NUMBER" names the window by its handle (as `windows` prints it).
 #include <windows.h>
+#include <dbt.h>
 
 #include <cstdio>
+#include <vector>
 #include <cwchar>
 
 namespace {
@@ -172,6 +177,19 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (wcscmp(argv[1], L"post") == 0 && argc == 6) {
     return PostMessageW(hwnd, static_cast<UINT>(Number(argv[3])), Number(argv[4]), static_cast<LPARAM>(Number(argv[5])))
+               ? 0
+               : 1;
+  }
+  if (wcscmp(argv[1], L"device") == 0 && argc == 5) {
+    size_t units = wcslen(argv[4]) + 1;
+    std::vector<BYTE> bytes(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) + units * sizeof(wchar_t));
+    auto* b = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(bytes.data());
+    b->dbcc_size = static_cast<DWORD>(bytes.size());
+    b->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    wcscpy(b->dbcc_name, argv[4]);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(hwnd, WM_DEVICECHANGE, Number(argv[3]), reinterpret_cast<LPARAM>(b), SMTO_ABORTIFHUNG,
+                               10000, &result)
                ? 0
                : 1;
   }

@@ -24,21 +24,12 @@
 #include "macro/macro_record.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
+#include "tsan_check.h"
 
 namespace {
 
 std::mutex g_sentMutex;
 std::vector<std::vector<uint8_t>> g_matrices;
-int g_failures = 0;
-
-#define CHECK(cond)                                                   \
-  do {                                                                \
-    if (!(cond)) {                                                    \
-      std::fprintf(stderr, "%s:%d: CHECK failed: %s\n", __FILE__, __LINE__, #cond); \
-      ++g_failures;                                                   \
-    }                                                                 \
-  } while (0)
-
 uint8_t LODREX_CALL FakeSet(uint32_t handle, const uint8_t* buffer, uint32_t length) {
   if (!handle) return 0;
   std::lock_guard<std::mutex> lock(g_sentMutex);

@@ -169,6 +169,40 @@ TEST_F(VorlaxTest, ArrowKeysAndEnterPickTheHighlightedItem) {
   EXPECT_EQ(g_Picks[0].first, 30u);
 }
 
+TEST_F(VorlaxTest, ASeparatorIsAThinLineThatIsNeverHighlightedOrPicked) {
+  const VorlaxItem items[] = {{kVorlaxItemNormal, 10, u"Open"},
+                              {kVorlaxItemSeparator, 99, u""},
+                              {kVorlaxItemNormal, 30, u"Exit"}};
+  ASSERT_EQ(lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, 200, 150, 0, 0, 0, nullptr, 7, nullptr, items, 3), 1);
+  Pump();
+  HWND menu = FindWindowW(MenuClass(), nullptr);
+  ASSERT_NE(menu, nullptr);
+  RECT rc;
+  GetWindowRect(menu, &rc);
+  EXPECT_EQ(rc.bottom - rc.top, 2 * kVorlaxItemHeight + kVorlaxSeparatorHeight);
+
+  // A click on the line keeps the menu open and picks nothing; the row below it is the last item.
+  Click(menu, WM_LBUTTONDOWN, WM_LBUTTONUP, 40, kVorlaxItemHeight + 4);
+  EXPECT_TRUE(IsWindow(menu));
+  EXPECT_TRUE(g_Picks.empty());
+  // Down from the first item goes over the line, and back up too.
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_UP, VK_UP, VK_RETURN}) {  // 0, 2, 0, 2 (wraps), Enter
+    MSG msg = Key(key);
+    EXPECT_EQ(lib_.DllPreTranslateMessage(&msg), 1);
+  }
+  Pump();
+  ASSERT_EQ(g_Picks.size(), 1u);
+  EXPECT_EQ(g_Picks[0].first, 30u);
+  EXPECT_EQ(g_Picks[0].second, 7);
+
+  ASSERT_EQ(lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, 200, 150, 0, 0, 0, nullptr, 7, nullptr, items, 3), 1);
+  Pump();
+  menu = FindWindowW(MenuClass(), nullptr);
+  Click(menu, WM_LBUTTONDOWN, WM_LBUTTONUP, 40, kVorlaxItemHeight + kVorlaxSeparatorHeight + 5);
+  ASSERT_EQ(g_Picks.size(), 2u);
+  EXPECT_EQ(g_Picks[1].first, 30u);
+}
+
 TEST_F(VorlaxTest, ClickElsewhereClosesWithoutAPickAndIsSwallowedWithItsRelease) {
   // Under the menu's capture a press outside arrives at the menu with outside coordinates.
   HWND menu = Open();

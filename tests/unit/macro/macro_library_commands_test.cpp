@@ -366,6 +366,13 @@ TEST_F(LibraryCommandsTest, ExportingAMacroCopiesWhatTheUserSees) {
   EXPECT_EQ(ui_.proposedFile, u"Fire.mck");
   EXPECT_EQ(ReadMacro("Fire copy.mck").wLoopCount, 6);
   EXPECT_EQ(tmp_.Read("Fire copy.mck"), tmp_.Read("Mac/Fire.mck"));
+
+  // A copy that did not happen is told, not only logged.
+  EXPECT_TRUE(ui_.shown.empty());
+  ui_.paths = {tmp_.U16Path("missing/Fire.mck")};
+  lib_.ExportMacro();
+  ASSERT_EQ(ui_.shown.size(), 1u);
+  EXPECT_EQ(ui_.shown[0].rfind(u"ExportMacro: copy file err=0x", 0), 0u);
 }
 
 TEST_F(LibraryCommandsTest, ImportedFoldersGetNewIdentifiersOnDiskAndCannotHoldThemselves) {
