@@ -180,6 +180,8 @@ bool CleanItemName(const std::u16string& typed, bool cutExtension, std::u16strin
   while (end > begin && blank(name[end - 1])) --end;
   name = name.substr(begin, end - begin);
   if (clean) *clean = name;
+  // A folder the scans never enter would vanish from the tree, with its macros, at the next load.
+  if (!isMacro && IsSkippedFolderName(name)) return false;
   // The name itself and the file it becomes must both be names the system keeps as given.
   return plat::IsUsableFileName(name) && plat::IsUsableFileName(ItemFileName(name, isMacro));
 }
