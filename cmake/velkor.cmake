@@ -77,3 +77,6 @@ if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
 endif()
 
 set(VELKOR_DIST_DIR ${PROJECT_SOURCE_DIR}/build/dist CACHE PATH "Where `make dist` lays out the program folders")
+# The one WINEDLLOVERRIDES entry that makes Wine take the simulated system HID layer of
+# dist/hidtest in place of its own.
+set(VELKOR_HIDTEST_OVERRIDES "setupapi,hid=n,b")

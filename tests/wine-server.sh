@@ -1,6 +1,7 @@
 #!/bin/bash
 # Starts or ends what the Windows test tiers share: a persistent, primed Wine server and a
-# virtual X display (its number is written to <dir>/xvfb-display for the end-to-end tests).
+# virtual X display with a window manager (the display's number is written to <dir>/xvfb-display
+# for the end-to-end tests).
 dir=$(realpath "${2:-.}")
 root=$(dirname "$dir")
 export WINEPREFIX=${WINEPREFIX:-$root/wineprefix}
@@ -24,23 +25,19 @@ case "$1" in
     export DISPLAY=$(cat "$dir/xvfb-display")
     wineserver -p </dev/null >/dev/null 2>&1
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
-    # The Wine test programs' windows are left unmanaged: with no window manager running, Wine
-    # waits 2 s at every hide for one to confirm it. Velkor and the end-to-end probe keep the
-    # default, as on a user's desktop.
-    reg="$dir/unmanaged-tests.reg"
-    {
-      echo 'REGEDIT4'
-      for exe in "$dir"/tests/win_*.exe; do
-        [ -e "$exe" ] || continue
-        printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\n"Managed"="N"\n' "$(basename "$exe")"
-      done
-    } >"$reg"
-    /usr/lib/wine/wine64 regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+    # A window manager, as on every user's desktop: without one, Wine waits 2 s at every hide
+    # of a managed window for a manager to confirm it, and blocks the hiding thread meanwhile.
+    if ! kill -0 "$(cat "$dir/openbox.pid" 2>/dev/null)" 2>/dev/null; then
+      openbox --sm-disable </dev/null >/dev/null 2>&1 &
+      echo $! >"$dir/openbox.pid"
+      for _ in $(seq 1 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+    fi
     exit 0 ;;
   stop)
     wineserver -k </dev/null >/dev/null 2>&1
+    [ -s "$dir/openbox.pid" ] && kill "$(cat "$dir/openbox.pid")" 2>/dev/null
     [ -s "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null
-    rm -f "$dir/xvfb.pid" "$dir/xvfb-display"
+    rm -f "$dir/xvfb.pid" "$dir/xvfb-display" "$dir/openbox.pid"
     exit 0 ;;
 esac
 echo "usage: $0 start|stop [dir]" >&2

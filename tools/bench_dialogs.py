@@ -5,11 +5,14 @@ folders, under Wine, each inside its own process (build/win/bench/bench_dialogs.
   picker open   a key's picker from EditKeyFromPicker to painted (goal: under 100 ms), the
                 first in a process apart, and against a plain pop-up of the same size that
                 paints one picture (the floor on this machine at that moment)
-  picker page2  the macro tab's click to its filled tree painted
+  picker page2  the macro tab's click to its filled tree painted; `cold` empties MacroList
+                first, so every file is read again: then also the click to the page painted
+                with what it has while the files are read
   editor load   RunMacroDlg to the editor with its filled library tree painted, against a plain
                 Win32 read of the same files (build/win/bench/bench_raw_read.exe), the two
                 alternating in one run (goal: at most 2x); `cold` empties MacroList first, so
-                the editor reads every file too
+                the editor reads every file too, and `shown` is the editor painted with what it
+                has meanwhile
 
 MacroList is loaded first as start-up loads it, and the picker's pictures are prefetched as the
 main window does, half a second before the first opening. Run after `make win` with the Wine server
@@ -109,7 +112,8 @@ def main():
         print(run([dialogs, "parts", *common]).strip())
 
     opened, first_opened, page2, first_page2, bare = [], [], [], [], []
-    editor, editor_cold, raw_ms = [], [], []
+    page2_cold, page2_cold_shown = [], []
+    editor, editor_cold, editor_cold_shown, raw_ms = [], [], [], []
     for _ in range(args.rounds):
         out = run([dialogs, "picker", *common, args.runs])
         o, p = figures(r"picker open ([0-9.]+)", out), figures(r"page2 ([0-9.]+)", out)
@@ -118,10 +122,15 @@ def main():
         first_opened += o[:1]
         page2 += p[1:]
         first_page2 += p[:1]
+        out = run([dialogs, "picker", *common, args.runs, "cold"])
+        page2_cold += figures(r"page2 ([0-9.]+)", out)
+        page2_cold_shown += figures(r"page2 shown ([0-9.]+)", out)
         raw_ms += figures(r"raw read ([0-9.]+)", run([raw, win_path(mac), args.runs]))
         editor += figures(r"editor load ([0-9.]+)", run([dialogs, "editor", *common, args.runs]))
         raw_ms += figures(r"raw read ([0-9.]+)", run([raw, win_path(mac), args.runs]))
-        editor_cold += figures(r"editor load ([0-9.]+)", run([dialogs, "editor", *common, args.runs, "cold"]))
+        out = run([dialogs, "editor", *common, args.runs, "cold"])
+        editor_cold += figures(r"editor load ([0-9.]+)", out)
+        editor_cold_shown += figures(r"editor shown ([0-9.]+)", out)
 
     print(f"picker open, first in a process: median {med(first_opened):.0f} ms "
           f"{fmt(first_opened)}")
@@ -130,11 +139,14 @@ def main():
           f"picker / bare {med(opened) / med(bare):.2f}")
     print(f"picker page 2, first in a process: median {med(first_page2):.0f} ms {fmt(first_page2)}")
     print(f"picker page 2, later openings: median {med(page2):.0f} ms {fmt(page2)}")
+    print(f"picker page 2, MacroList emptied first: shown with what it has: median {med(page2_cold_shown):.0f} ms "
+          f"{fmt(page2_cold_shown)}; filled: median {med(page2_cold):.0f} ms {fmt(page2_cold)}")
     r = med(raw_ms)
     print(f"raw read of {mac}: median {r:.0f} ms {fmt(raw_ms)}")
     print(f"editor load: median {med(editor):.0f} ms {fmt(editor)}, ratio to raw read {med(editor) / r:.2f}")
     print(f"editor load, MacroList emptied first: median {med(editor_cold):.0f} ms {fmt(editor_cold)}, "
-          f"ratio to raw read {med(editor_cold) / r:.2f}")
+          f"ratio to raw read {med(editor_cold) / r:.2f}; shown with what it has meanwhile: "
+          f"median {med(editor_cold_shown):.0f} ms {fmt(editor_cold_shown)}")
     print(f"load average after: {Path('/proc/loadavg').read_text().strip()}")
     return 0
 

@@ -7,6 +7,9 @@ command -v x86_64-w64-mingw32-windres >/dev/null || need+=(binutils-mingw-w64-x8
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xdotool >/dev/null || need+=(xdotool)
+# The virtual display's window manager, and xprop to see it has started.
+command -v openbox >/dev/null || need+=(openbox)
+command -v xprop >/dev/null || need+=(x11-utils)
 command -v import >/dev/null || need+=(imagemagick)
 command -v cmake >/dev/null || need+=(cmake)
 command -v ninja >/dev/null || need+=(ninja-build)

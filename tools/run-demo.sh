@@ -1,6 +1,7 @@
 #!/bin/bash
 # Starts Velkor from a program folder under Wine. With a display it runs until closed; without
-# one it starts a virtual display, saves a screenshot of the main window and says where.
+# one it starts a virtual display with a window manager, saves a screenshot of the main window
+# and says where.
 set -u
 folder=$(realpath "${1:-build/dist/demo}")
 build=$(realpath "$(dirname "$folder")/..")
@@ -18,7 +19,10 @@ Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=":$n"
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null' EXIT
+# A window manager, as on a desktop (without one Wine waits 2 s for it at every hide).
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+trap 'wineserver -k >/dev/null 2>&1; kill $wm $xvfb 2>/dev/null' EXIT
 
 "$wine" "$folder/Velkor.exe" </dev/null >/dev/null 2>&1 &
 app=$!

@@ -164,8 +164,10 @@ uint32_t LODREX_CALL OpenHidDevice(uint16_t usagePage, uint16_t usage, const cha
   return result;
 }
 
+// A closed (null) handle goes to the system like any other, which refuses it as an invalid
+// handle: an apply without a keyboard then reports what it reports for a handle closed under it.
 uint8_t LODREX_CALL SetFeature(uint32_t handle, const uint8_t* buffer, uint32_t length) {
-  if (!handle || !buffer || !length) {
+  if (!buffer || !length) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

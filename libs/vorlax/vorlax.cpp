@@ -58,7 +58,9 @@ void UnhookWhenIdle() {
 bool MoveHighlight(int step) {
   int count = static_cast<int>(g_Menu.items.size());
   int next = g_Menu.hover < 0 ? (step > 0 ? 0 : count - 1) : (g_Menu.hover + step + count) % count;
-  g_Menu.hover = next;
+  // Over the lines between groups; a menu of nothing else keeps no highlight.
+  for (int tries = 0; IsSeparator(next) && tries < count; ++tries) next = (next + step + count) % count;
+  g_Menu.hover = IsSeparator(next) ? -1 : next;
   Repaint();
   return true;
 }
@@ -102,8 +104,7 @@ bool Filter(const MSG& msg) {
   }
   if (!g_Menu.window || msg.hwnd == g_Menu.window) return false;
   if (IsButtonPress(msg.message)) {
-    PressOutside(msg.message);
-    return true;
+    return !PressOutside(msg.message, msg.hwnd);
   }
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) return OnKey(msg.message, msg.wParam);
   return false;
@@ -160,7 +161,7 @@ void ForgetMenu() {
 }
 
 void PickItem(int index) {
-  if (!g_Menu.window || index < 0 || index >= static_cast<int>(g_Menu.items.size())) return;
+  if (!g_Menu.window || index < 0 || index >= static_cast<int>(g_Menu.items.size()) || IsSeparator(index)) return;
   HWND owner = g_Menu.owner;
   WPARAM value = g_Menu.items[index].dwValue;
   LPARAM number = static_cast<LPARAM>(g_Menu.number);
@@ -168,9 +169,24 @@ void PickItem(int index) {
   PostMessageW(owner, WM_MENU_PICKED, value, number);
 }
 
-void PressOutside(UINT press) {
-  g_SwallowRelease = ReleaseOf(press);
+namespace {
+
+// A window of the owner's top-level window other than the owner itself: a press there closes the
+// menu and acts. A press on the owner (the drop-down's own button, the dialog's background) only
+// closes it, so a second click on a drop-down closes what the first opened.
+bool TakesPressThrough(HWND target) {
+  if (!target || !g_Menu.owner || target == g_Menu.owner || target == g_Menu.window) return false;
+  HWND root = GetAncestor(g_Menu.owner, GA_ROOT);
+  return root && GetAncestor(target, GA_ROOT) == root && IsWindowEnabled(target);
+}
+
+}  // namespace
+
+bool PressOutside(UINT press, HWND under) {
+  const bool through = ReleaseOf(press) != 0 && TakesPressThrough(under);
+  g_SwallowRelease = through ? 0 : ReleaseOf(press);
   CloseMenu();
+  return through;
 }
 
 }  // namespace vorlax
@@ -188,7 +204,7 @@ int32_t VORLAX_CALL CreateVorlax(HWND__* owner, int32_t itemHeight, int32_t widt
   g_SwallowRelease = 0;
   if (!owner || !IsWindow(owner) || !items || count < 1 || itemHeight < 1 || width < 1) return 0;
   // A menu taller than any screen is of no use and its height would overflow.
-  if (count > 32767 / itemHeight) return 0;
+  if (count > 32767 / (itemHeight > kVorlaxSeparatorHeight ? itemHeight : kVorlaxSeparatorHeight)) return 0;
   if (!Prepare()) return 0;
   if (imagePaths) LoadSkinImages(imagePaths);
 

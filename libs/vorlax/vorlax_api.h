@@ -11,8 +11,11 @@
 //      closes the first without a pick. The menu never takes the activation from the owner.
 //   4. The user picks an item: the menu closes itself, then posts WM_MENU_PICKED to the owner
 //      (wParam = the item's value, lParam = the menu number). Esc, a click anywhere outside the
-//      menu and the loss of the mouse close it without a post. The click that closes a menu is
-//      swallowed together with its button release, so it does not also press what lies below.
+//      menu and the loss of the mouse close it without a post. A click on another window of the
+//      owner's top-level window (a button beside a drop-down) closes the menu and then reaches
+//      that window as if no menu had been open; any other click that closes a menu (on the owner
+//      itself, on another top-level window) is swallowed together with its button release, so
+//      that a second click on a drop-down closes it rather than opening it again.
 //   5. DestroyVorlax(owner) closes the owner's menu, if one is open (harmless otherwise).
 //   6. DllPreTranslateMessage(&msg) may be called by the owner's message loop for every message
 //      before it is dispatched; the library also watches the thread's messages by itself while a
@@ -42,6 +45,10 @@ constexpr int kVorlaxImageCount = 8;
 // Item states. Anything else is drawn as a normal item.
 constexpr uint32_t kVorlaxItemNormal = 255;
 constexpr uint32_t kVorlaxItemSub = 254;  // indented, drawn with the sub-item images
+// A line between groups of items, kVorlaxSeparatorHeight high whatever the item height; never
+// highlighted or picked. Its value and caption are not used.
+constexpr uint32_t kVorlaxItemSeparator = 253;
+constexpr int32_t kVorlaxSeparatorHeight = 9;
 
 // The window class of the pop-up (tests find the open menu by it).
 constexpr char16_t kVorlaxMenuClass[] = u"VorlaxMenu";
@@ -57,7 +64,7 @@ static_assert(offsetof(VorlaxItem, dwState) == 0, "menu item record");
 static_assert(offsetof(VorlaxItem, dwValue) == 4, "menu item record");
 static_assert(offsetof(VorlaxItem, szText) == 8, "menu item record");
 
-// Opens a menu of `count` items (`itemHeight` pixels each, `width` wide) with its top-left
+// Opens a menu of `count` items (`itemHeight` pixels each but separators, `width` wide) with its top-left
 // corner at the screen point (x, y); a menu that would leave the screen at the right is moved
 // left. Text colours are 0x00BBGGRR: normal, under the mouse, while the button is held.
 // `imagePaths` holds eight bitmap files: normal, hover, down and disabled item backgrounds,

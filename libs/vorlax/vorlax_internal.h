@@ -56,7 +56,11 @@ void FreeSkinImages();
 // activating it. False when the window could not be made.
 bool OpenMenuWindow(int x, int y);
 void FreeMenuWindow();
+// The item at a client point, -1 for none or a separator.
 int ItemAt(int x, int y);
+bool IsSeparator(int index);
+int RowHeight(int index);
+int MenuHeight();
 void Repaint();
 
 // vorlax.cpp
@@ -64,7 +68,10 @@ void CloseMenu();
 // The menu's window went with its owner: only the library's side is left to tidy.
 void ForgetMenu();
 void PickItem(int index);
-// A button went down outside the menu: close it and swallow the release that follows.
-void PressOutside(UINT downMessage);
+// A button went down outside the menu, on the window `under` (may be null): close it. A press on
+// another window of the owner's own top-level window (a button beside a drop-down) is then for
+// that window, as if no menu had been open (true); any other is swallowed with the release that
+// follows (false).
+bool PressOutside(UINT downMessage, HWND under);
 
 }  // namespace vorlax

@@ -17,6 +17,7 @@ const wchar_t* ClassName() { return reinterpret_cast<const wchar_t*>(kVorlaxMenu
 constexpr COLORREF kFlatNormal = RGB(0x24, 0x25, 0x29);
 constexpr COLORREF kFlatHover = RGB(0x35, 0x3A, 0x44);
 constexpr COLORREF kFlatDown = RGB(0x1C, 0x2E, 0x3F);
+constexpr COLORREF kSeparatorLine = RGB(0x3B, 0x41, 0x4D);
 constexpr int kAccentBar = 3;
 constexpr int kTextLeft = 10;
 constexpr int kTextRight = 8;
@@ -74,6 +75,12 @@ void DrawItem(HDC dc, int index, const RECT& rc) {
   DrawTextW(dc, caption, length, &textRc, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
+void DrawSeparator(HDC dc, const RECT& rc) {
+  if (!DrawImage(dc, g_Skin.bitmaps[kImageNormal], rc)) FillRect(dc, rc, kFlatNormal);
+  const int y = (rc.top + rc.bottom) / 2;
+  FillRect(dc, RECT{rc.left + kTextLeft, y, rc.right - kTextRight, y + 1}, kSeparatorLine);
+}
+
 void Paint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
@@ -83,9 +90,10 @@ void Paint(HWND window) {
   HGDIOBJ oldFont = SelectObject(back, g_Font);
   SetBkMode(back, TRANSPARENT);
   int count = static_cast<int>(g_Menu.items.size());
-  for (int i = 0; i < count; ++i) {
-    RECT rc{0, i * g_Menu.itemHeight, client.right, (i + 1) * g_Menu.itemHeight};
-    DrawItem(back, i, rc);
+  for (int i = 0, top = 0; i < count; top += RowHeight(i), ++i) {
+    RECT rc{0, top, client.right, top + RowHeight(i)};
+    if (IsSeparator(i)) DrawSeparator(back, rc);
+    else DrawItem(back, i, rc);
   }
   if (g_Menu.framed) {
     SetDCBrushColor(back, g_Menu.frame);
@@ -115,9 +123,17 @@ void SetHover(int index) {
 
 void OnMouseMove(LPARAM point) { SetHover(ItemAtPoint(point)); }
 
-void OnPress(HWND window, UINT message, LPARAM point) {
+void OnPress(HWND window, UINT message, WPARAM keys, LPARAM point) {
   if (!Inside(window, point)) {
-    PressOutside(message);
+    // Under the menu's capture the press came here; one that goes on is handed to its window.
+    POINT screen{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    ClientToScreen(window, &screen);
+    HWND target = WindowFromPoint(screen);
+    if (PressOutside(message, target)) {
+      POINT client = screen;
+      ScreenToClient(target, &client);
+      PostMessageW(target, message, keys, MAKELPARAM(client.x, client.y));
+    }
     return;
   }
   g_Menu.pressed = ItemAtPoint(point);
@@ -151,7 +167,7 @@ LRESULT CALLBACK MenuProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-      OnPress(window, message, lParam);
+      OnPress(window, message, wParam, lParam);
       return 0;
     case WM_LBUTTONUP: case WM_RBUTTONUP:
       OnRelease(window, lParam);
@@ -227,7 +243,7 @@ void FreeSkinImages() {
 }
 
 bool OpenMenuWindow(int x, int y) {
-  int height = g_Menu.itemHeight * static_cast<int>(g_Menu.items.size());
+  int height = MenuHeight();
   // Keep the whole menu on the monitor. A caller that chose above or below its anchor has made it
   // fit already; one that did not (a menu opened at the mouse near the screen's foot) gets it
   // moved up rather than cut off.
@@ -277,8 +293,23 @@ void FreeMenuWindow() {
 
 int ItemAt(int x, int y) {
   if (x < 0 || x >= g_Menu.width || y < 0) return -1;
-  int index = y / g_Menu.itemHeight;
-  return index < static_cast<int>(g_Menu.items.size()) ? index : -1;
+  int count = static_cast<int>(g_Menu.items.size());
+  for (int i = 0, top = 0; i < count; top += RowHeight(i), ++i)
+    if (y < top + RowHeight(i)) return IsSeparator(i) ? -1 : i;
+  return -1;
+}
+
+bool IsSeparator(int index) {
+  return index >= 0 && index < static_cast<int>(g_Menu.items.size()) &&
+         g_Menu.items[index].dwState == kVorlaxItemSeparator;
+}
+
+int RowHeight(int index) { return IsSeparator(index) ? kVorlaxSeparatorHeight : g_Menu.itemHeight; }
+
+int MenuHeight() {
+  int height = 0;
+  for (int i = 0; i < static_cast<int>(g_Menu.items.size()); ++i) height += RowHeight(i);
+  return height;
 }
 
 void Repaint() {

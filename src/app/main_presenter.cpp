@@ -108,6 +108,7 @@ void MainPresenter::OnProfileButton(int button) {
 }
 
 void MainPresenter::OnApply(bool thenHide) {
+  if (IsBusy()) return;
   if (!host_.DeviceOpen() && !g_Settings.GoWithNoDev) {
     Notice(g_Texts.tc_msg15);
     return;
@@ -137,7 +138,7 @@ void MainPresenter::OnCancel() {
 }
 
 void MainPresenter::OnRestore() {
-  if (!g_pCurProfile) return;
+  if (IsBusy() || !g_pCurProfile) return;
   bool confirmed;
   {
     Busy busy(*this);
@@ -149,17 +150,19 @@ void MainPresenter::OnRestore() {
     ResetProfile(g_pCurProfile);
   }
   ShowCurrent();
+  ShowLinks();  // the reset profile names no program any more
   if (g_Settings.ApplyNow) host_.RequestApply(kApplyAll);
 }
 
 void MainPresenter::OnMacros() {
+  if (IsBusy()) return;
   Busy busy(*this);
   view_.RunMacroEditor();
 }
 
 void MainPresenter::OnKeyClicked(uintptr_t wParam, int keyCount) {
   const int slot = KeySlotFromParam(wParam, keyCount);
-  if (slot < 0 || !g_pCurProfile) return;
+  if (slot < 0 || !g_pCurProfile || IsBusy()) return;
   Busy busy(*this);
   view_.EditKey(slot);
 }
@@ -192,17 +195,21 @@ void MainPresenter::OnGameWatchTick() {
 }
 
 std::vector<VorlaxItem> MainPresenter::OpenProfileMenu(int button) {
+  menuTarget_ = 0;
+  if (IsBusy()) return {};
   const PROFILEINFO* profile = button < 0 ? g_pCurProfile : ProfileOnButton(g_ProfileList, button);
   menuTarget_ = profile ? profile->dwId : 0;
   if (!profile) return {};
   return ProfileMenuItems(*profile);
 }
 
+void MainPresenter::OnProfileMenuClosed() { menuTarget_ = 0; }
+
 void MainPresenter::OnProfileMenuPicked(uintptr_t value, uintptr_t menuNumber) {
   if (menuNumber != kProfileMenuNumber) return;
   const uint32_t id = menuTarget_ ? menuTarget_ : g_pCurProfile ? g_pCurProfile->dwId : 0;
   menuTarget_ = 0;
-  if (!id) return;
+  if (!id || IsBusy()) return;
   switch (value) {
     case kProfileMenuExport: ExportProfile(id); break;
     case kProfileMenuImport: ImportProfile(id); break;

@@ -86,10 +86,13 @@ class MainPresenter {
   // Tray double click, the tray menu's first item, a second copy's signal.
   void Open();
   void OnProfileButton(int button);
-  // Apply (thenHide false) and OK (thenHide true).
-  void OnApply(bool thenHide);
   // Cancel and the close box.
   void OnCancel();
+  // The commands below, and the profile menu's, open a dialog of ours and do nothing while one is
+  // open: any process can post us a key click or a pick, and a second click can be queued before
+  // a dialog disables the window.
+  // Apply (thenHide false) and OK (thenHide true).
+  void OnApply(bool thenHide);
   void OnRestore();
   void OnMacros();
   // WM_KEY_CLICKED; wParam comes from any process that can post to us.
@@ -106,6 +109,8 @@ class MainPresenter {
   // WM_MENU_PICKED at the lighting panel. A pick that no menu of ours asked for (another process
   // can post one) acts on the current profile.
   void OnProfileMenuPicked(uintptr_t value, uintptr_t menuNumber);
+  // The profile menu closed without a pick: a later stray pick acts on the current profile.
+  void OnProfileMenuClosed();
 
   // While one of these lives, a dialog of ours or an Apply runs: the game watch leaves the
   // current profile alone and opening only brings the window forward. Message loops inside a

@@ -8,6 +8,7 @@
 #include "log/log.h"
 #include "macro/macro_library.h"
 #include "macro/macro_record.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
 #include "profile/key_function.h"
@@ -16,41 +17,38 @@
 namespace {
 
 constexpr size_t kSlotsOffset = sizeof(PROFILEINFO);
-constexpr char16_t kForbiddenInNames[] = u"\\/:*?\"<>|";
 
 static_assert(kSlotsOffset + kProfileFileMacroSlots * kMacroRecordBytes == kProfileFileBytes,
               "a profile file is the record and ten macro slots");
 
-char16_t FoldCase(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-std::u16string Folded(const std::u16string& s) {
-  std::u16string out(s);
-  for (char16_t& c : out) c = FoldCase(c);
-  return out;
-}
-
-// Names of the macro files directly in the library folder, case folded, without ".mck".
-std::set<std::u16string> TopLevelMacroNames(const std::u16string& macroFolder) {
+// The names the library's top level already uses, as the file system compares them: each
+// file's name without its extension (the name its macro shows), each file's whole name (an
+// import must not replace it) and each folder's (folders and macros share the tree's names).
+std::set<std::u16string> TopLevelNames(const std::u16string& macroFolder) {
   std::set<std::u16string> names;
   std::vector<plat::DirEntry> entries;
   if (!plat::ListDirectory(macroFolder, entries)) return names;
   for (const plat::DirEntry& e : entries) {
-    if (e.isDirectory) continue;
+    names.insert(plat::FileNameKey(e.name));
     const size_t dot = e.name.rfind(u'.');
-    names.insert(Folded(dot == std::u16string::npos ? e.name : e.name.substr(0, dot)));
+    if (!e.isDirectory && dot != std::u16string::npos) names.insert(plat::FileNameKey(e.name.substr(0, dot)));
   }
   return names;
+}
+
+bool Taken(const std::u16string& name, const std::set<std::u16string>& taken) {
+  return taken.count(plat::FileNameKey(name)) || taken.count(plat::FileNameKey(name + u".mck"));
 }
 
 // `base`, or "base (2)", "base (3)", ... cut so the whole stays within 39 characters.
 std::u16string UniqueName(const std::u16string& base, std::set<std::u16string>& taken) {
   const size_t limit = kMacroNameUnits - 1;
   std::u16string name = base.substr(0, limit);
-  for (int n = 2; taken.count(Folded(name)); ++n) {
+  for (int n = 2; Taken(name, taken); ++n) {
     const std::u16string suffix = u" (" + u16::FromUtf8(std::to_string(n)) + u")";
-    name = base.substr(0, limit - suffix.size()) + suffix;
+    name = plat::MakeUsableFileName(base.substr(0, limit - suffix.size()), u"Macro", limit) + suffix;
   }
-  taken.insert(Folded(name));
+  taken.insert(plat::FileNameKey(name));
   return name;
 }
 
@@ -69,6 +67,7 @@ std::u16string ProfileFileNotice(ProfileFileError error) {
     case ProfileFileError::CreateFailed: return u"Create profile failed.";
     case ProfileFileError::OpenFailed: return u"Open profile failed";
     case ProfileFileError::Empty: return u"Open profile failed.";
+    case ProfileFileError::ReadFailed: return u"Read profile failed. The file could not be read to its end.";
     case ProfileFileError::NotAProfile: return u"This is not a valid profile";
     case ProfileFileError::LibraryWriteFailed:
       return u"The macros of this profile could not be saved in the macro library. Nothing was changed.";
@@ -135,15 +134,26 @@ ProfileFileError ReadProfileFile(const std::u16string& path, std::vector<uint8_t
   if (!file) return ProfileFileError::OpenFailed;
   bytes.assign(kProfileFileBytes, 0);
   uint32_t total = 0;
+  bool readError = false;
   for (;;) {
     uint32_t got = 0;
-    if (!plat::ReadBytes(file, bytes.data() + total, static_cast<uint32_t>(kProfileFileBytes) - total, &got) ||
-        got == 0)
+    if (!plat::ReadBytes(file, bytes.data() + total, static_cast<uint32_t>(kProfileFileBytes) - total, &got)) {
+      readError = true;
       break;
+    }
+    if (got == 0) break;
     total += got;
     if (total == kProfileFileBytes) break;
   }
+  const uint32_t err = plat::LastError();
   plat::CloseFile(file);
+  if (readError) {
+    // Not a short file: the rest is there but could not be read, and zeros in its place would
+    // be taken for settings.
+    LogPrint(u"Import profile: read %s err=%d", path.c_str(), static_cast<int>(err));
+    bytes.clear();
+    return ProfileFileError::ReadFailed;
+  }
   if (total == 0) {
     bytes.clear();
     return ProfileFileError::Empty;
@@ -156,20 +166,12 @@ ProfileFileError ReadProfileFile(const std::u16string& path, std::vector<uint8_t
 }
 
 std::u16string FileSafeMacroName(const char16_t* name, size_t units) {
-  std::u16string out;
-  for (size_t i = 0; i < units && name[i]; ++i) {
-    const char16_t c = name[i];
-    const bool bad = c < 0x20 || c == 0x7F || std::u16string(kForbiddenInNames).find(c) != std::u16string::npos;
-    out.push_back(bad ? u'_' : c);
-  }
-  // The system drops trailing dots and blanks from file names; a name of nothing but those would
-  // name no file at all.
-  while (!out.empty() && (out.back() == u' ' || out.back() == u'.')) out.pop_back();
-  size_t start = 0;
-  while (start < out.size() && out[start] == u' ') ++start;
-  out = out.substr(start, kMacroNameUnits - 1);
-  while (!out.empty() && (out.back() == u' ' || out.back() == u'.')) out.pop_back();
-  return out.empty() ? u"Macro" : out;
+  std::u16string in;
+  for (size_t i = 0; i < units && name[i]; ++i) in.push_back(name[i]);
+  const std::u16string out = plat::MakeUsableFileName(in, u"Macro", kMacroNameUnits - 1);
+  // As a macro's file it gets ".mck": "CON" is fine as a name but "CON.mck" is the device, which
+  // MakeUsableFileName already turned into "CON_"; so the file name is usable too.
+  return out;
 }
 
 ProfileFileError ImportProfileFile(const std::vector<uint8_t>& bytes, const std::u16string& appDataFolder,
@@ -180,7 +182,7 @@ ProfileFileError ImportProfileFile(const std::vector<uint8_t>& bytes, const std:
   if (incoming.dwMagic != kProfileMagic || incoming.dwId == 0) return ProfileFileError::NotAProfile;
 
   const std::u16string macroFolder = MacroFolderPath(appDataFolder);
-  std::set<std::u16string> takenNames = TopLevelMacroNames(macroFolder);
+  std::set<std::u16string> takenNames = TopLevelNames(macroFolder);
   std::map<uint32_t, uint32_t> freshIdOf;  // the file's identifier -> the one it gets here
   std::vector<ImportedMacro> imported;
 
@@ -234,9 +236,11 @@ ProfileFileError ImportProfileFile(const std::vector<uint8_t>& bytes, const std:
     while (appended < imported.size() && AppendMacroCopy(imported[appended].record)) ++appended;
   if (appended < imported.size()) {
     for (size_t i = 0; i < appended; ++i) RemoveMacroById(imported[i].record.dwMacroId);
+    // Only the files this import made: each was created where none was.
     for (size_t i = 0; i < written; ++i) plat::RemoveFile(imported[i].path);
     return ProfileFileError::LibraryWriteFailed;
   }
+  for (const ImportedMacro& m : imported) SetMacroFile(m.record.dwMacroId, m.path);
 
   const uint32_t keepId = current.dwId;
   char16_t keepName[20];

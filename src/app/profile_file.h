@@ -19,6 +19,7 @@ enum class ProfileFileError {
   CreateFailed,        // export: the file could not be written whole
   OpenFailed,          // import: the file cannot be opened
   Empty,               // import: nothing could be read
+  ReadFailed,          // import: a read error before the end (not a short file)
   NotAProfile,         // import: wrong magic or identifier 0
   LibraryWriteFailed,  // import: a macro of the file could not be written into the library
 };
@@ -37,18 +38,20 @@ ProfileFileError BuildProfileFile(const PROFILEINFO& profile, std::vector<uint8_
 // no partial file and whatever was at `path` before.
 ProfileFileError ExportProfileFile(const PROFILEINFO& profile, const std::u16string& path);
 
-// Reads a file for import: at most 17196 bytes, a shorter file padded with zeros.
+// Reads a file for import: at most 17196 bytes, a shorter file padded with zeros; a read that
+// fails before the end refuses the file (ReadFailed).
 ProfileFileError ReadProfileFile(const std::u16string& path, std::vector<uint8_t>& bytes);
 
 // Loads a file image into `current`, keeping its identifier and name. The macros the file's keys
 // use join the library first: each gets an identifier no macro in memory holds and a file name
-// safe for the system and unique among the library's top-level macros, is written as a new .mck
-// in the library folder and appended to the macro list, and the keys are made to point at it.
+// safe for the system and unique among the library's top-level names (as the file system
+// compares them), is written as a new .mck in the library folder, only where no file is yet, and appended to the macro list, and the keys are made to point at it.
 // Keys whose macro the file does not carry (or carries damaged) point at no macro. Nothing
 // changes, on disk or in memory, unless every step succeeds.
 ProfileFileError ImportProfileFile(const std::vector<uint8_t>& bytes, const std::u16string& appDataFolder,
                                    uint32_t mouseMask, PROFILEINFO& current);
 
-// A macro name from a record's name field that can be a file name: no \ / : * ? " < > | or control
-// characters, no leading or trailing blanks or trailing dots, at most 39 characters, never empty.
+// A macro name from a record's name field that can be a file name (plat::MakeUsableFileName): no
+// \ / : * ? " < > | or control characters, no leading or trailing blanks or trailing dots, no
+// device name, at most 39 characters, never empty.
 std::u16string FileSafeMacroName(const char16_t* name, size_t units);

@@ -3,18 +3,10 @@
 #include <algorithm>
 
 #include "config/text_table.h"
+#include "controls/menu_library.h"
 #include "profile/profile.h"
 
-namespace {
-
-VorlaxItem MenuItem(uint32_t value, const std::u16string& caption) {
-  VorlaxItem item{kVorlaxItemNormal, value, {}};
-  const size_t n = std::min(caption.size(), static_cast<size_t>(kVorlaxCaptionChars));
-  std::copy(caption.begin(), caption.begin() + static_cast<std::ptrdiff_t>(n), item.szText);
-  return item;
-}
-
-}  // namespace
+using controls::MenuItem;
 
 std::vector<VorlaxItem> ProfileMenuItems(const PROFILEINFO& profile) {
   std::vector<VorlaxItem> items = {MenuItem(kProfileMenuExport, g_Texts.tc_profile_export),

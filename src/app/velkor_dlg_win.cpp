@@ -34,8 +34,9 @@ namespace {
 const wchar_t kClassName[] = L"VelkorMainWindow";
 constexpr UINT kSysCommandAbout = 0x0010;
 constexpr int kIconResource = 128;
-// The width of the menu strip pictures: the longest item of the profile menu fits.
+// The width of the menu strip pictures: the longest item of the profile and tray menus fits.
 constexpr int kProfileMenuWidth = 150;
+constexpr int kTrayMenuWidth = 150;
 // Single line, vertically centred, left aligned, no clipping, an ellipsis when too long.
 constexpr UINT kTextFormat = DT_END_ELLIPSIS | DT_NOCLIP | DT_SINGLELINE | DT_WORDBREAK | DT_VCENTER;
 // {A5DCBF10-6530-11D2-901F-00C04FB951ED}: USB devices.
@@ -116,7 +117,8 @@ void CVelkorDlg::Run() {
 }
 
 std::vector<std::u16string> CVelkorDlg::StartupPictures() {
-  std::vector<std::u16string> names = {kBackgroundPicture, kMaskPicture};
+  // The mask is read for the shape alone, in a form of its own (PrepareStartupShape).
+  std::vector<std::u16string> names = {kBackgroundPicture};
   for (const ButtonLook& look : kButtonLooks) names.insert(names.end(), {look.normal, look.hover, look.down});
   names.push_back(CKBColorDlg::kKeysPicture);
   const std::vector<std::u16string> panel = CLedDlg::Pictures();
@@ -241,6 +243,7 @@ void CVelkorDlg::RegisterForDevices() {
 
 void CVelkorDlg::TearDown() {
   if (hwnd()) KillTimer(hwnd(), TIMER_GAME_WATCH);
+  if (hwnd()) KillTimer(hwnd(), TIMER_PROFILE_MENU);
   StopApplyWorker();
   m_lighting.Load(nullptr);
   {
@@ -277,6 +280,10 @@ LRESULT CVelkorDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_HELP: return TRUE;
     case WM_TIMER: OnTimer(wParam); return Default(msg, wParam, lParam);
     case WM_CONTEXTMENU: OnContextMenu(wParam, lParam); return 0;
+    case WM_MENU_PICKED:
+      // The tray menu's pick, as the tray's commands come.
+      if (const uint32_t command = TrayMenuCommand(wParam, static_cast<uintptr_t>(lParam))) OnCommand(command, 0);
+      return 0;
     case WM_CLOSE: EndModal(IDCANCEL); return 0;
     default: return Default(msg, wParam, lParam);
   }
@@ -352,6 +359,7 @@ void CVelkorDlg::OnTrayNotify(LPARAM lParam) {
 
 void CVelkorDlg::OnTimer(WPARAM id) {
   if (id == TIMER_GAME_WATCH) m_presenter.OnGameWatchTick();
+  if (id == TIMER_PROFILE_MENU) WatchProfileMenu();
 }
 
 LRESULT CVelkorDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
@@ -378,8 +386,24 @@ void CVelkorDlg::OpenProfileMenu(int button, POINT at) {
   const controls::ScreenPoint origin =
       controls::PlaceComboMenu(RECT32{at.x, at.y, at.x, at.y}, count, GetSystemMetrics(SM_CYSCREEN));
   // The panel owns the menu: export and import are the panel's commands.
-  controls::OpenSkinnedMenu(m_lighting.hwnd(), origin.x, origin.y, kProfileMenuWidth, kProfileMenuNumber,
-                            items.data(), count);
+  if (!controls::OpenSkinnedMenu(m_lighting.hwnd(), origin.x, origin.y, kProfileMenuWidth, kProfileMenuNumber,
+                                 items.data(), count)) {
+    m_presenter.OnProfileMenuClosed();
+    return;
+  }
+  m_profileMenu = ui::FindThreadWindow(reinterpret_cast<const wchar_t*>(kVorlaxMenuClass));
+  SetTimer(hwnd(), TIMER_PROFILE_MENU, kProfileMenuWatchMs, nullptr);
+}
+
+// The library closes its menu and posts the pick in one go, so a menu found gone with no pick
+// waiting in the queue was closed without one.
+void CVelkorDlg::WatchProfileMenu() {
+  if (m_profileMenu && IsWindow(m_profileMenu)) return;
+  KillTimer(hwnd(), TIMER_PROFILE_MENU);
+  m_profileMenu = nullptr;
+  MSG pick;
+  if (!PeekMessageW(&pick, m_lighting.hwnd(), WM_MENU_PICKED, WM_MENU_PICKED, PM_NOREMOVE))
+    m_presenter.OnProfileMenuClosed();
 }
 
 void CVelkorDlg::OnPanelMenuPicked(WPARAM value, LPARAM menuNumber) {
@@ -391,18 +415,17 @@ void CVelkorDlg::OnWindowPosChanging(WINDOWPOS* pos) {
 }
 
 void CVelkorDlg::ShowTrayMenu() {
-  MainPresenter::Busy busy(m_presenter);
+  // The menu sees the keyboard and a click elsewhere only while a window of ours is in front.
   SetForegroundWindow(GetLastActivePopup(hwnd()));
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return;
-  AppendMenuW(menu, MF_STRING, ID_TRAY_OPEN, Wide(g_Texts.tc_config).c_str());
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, ID_TRAY_EXIT, Wide(g_Texts.tc_exit).c_str());
+  const std::vector<VorlaxItem> items = TrayMenuItems();
+  const int count = static_cast<int>(items.size());
   POINT at;
   GetCursorPos(&at);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
-  PostMessageW(hwnd(), WM_NULL, 0, 0);
-  DestroyMenu(menu);
+  // A corner at the pointer, as the system's tray menus open: above it when below would leave the
+  // screen, as for a task bar at the foot.
+  const controls::ScreenPoint origin = controls::PlaceMenu(
+      RECT32{at.x, at.y, at.x, at.y}, controls::SkinnedMenuHeight(items.data(), count), GetSystemMetrics(SM_CYSCREEN));
+  controls::OpenSkinnedMenu(hwnd(), origin.x, origin.y, kTrayMenuWidth, kTrayMenuNumber, items.data(), count);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "app/main_host_win.h"
 #include "app/main_presenter.h"
 #include "controls/gdi_win.h"
+#include "app/tray_menu.h"
 #include "controls/png_btn_win.h"
 #include "controls/skin_image_win.h"
 #include "controls/skin_prefetch_win.h"
@@ -21,10 +22,13 @@
 #include "device/usb_driver.h"
 #include "dialogs/kb_color_dlg_win.h"
 
-constexpr UINT ID_TRAY_OPEN = 0x6000;
-constexpr UINT ID_TRAY_EXIT = 0x6001;
+constexpr UINT ID_TRAY_OPEN = kTrayCommandOpen;
+constexpr UINT ID_TRAY_EXIT = kTrayCommandExit;
 constexpr UINT_PTR TIMER_GAME_WATCH = 0x0240;
 constexpr UINT kGameWatchPeriodMs = 1300;
+// Looks whether the open profile menu has closed without a pick (the menu library tells only picks).
+constexpr UINT_PTR TIMER_PROFILE_MENU = 0x0241;
+constexpr UINT kProfileMenuWatchMs = 100;
 
 // Control identifiers of the main window's children (the end-to-end tests find them by these).
 enum MainControlId : UINT {
@@ -87,6 +91,7 @@ class CVelkorDlg : public ui::WindowBase, private MainView, private LedPanelMenu
   void OnContextMenu(WPARAM from, LPARAM at);
   // The profile menu for profile button 0..2 (-1: the lighting panel) at a screen point.
   void OpenProfileMenu(int button, POINT at);
+  void WatchProfileMenu();
 
   // LedPanelMenuOwner.
   void OnPanelRightClick(POINT at) override { OpenProfileMenu(-1, at); }
@@ -141,4 +146,6 @@ class CVelkorDlg : public ui::WindowBase, private MainView, private LedPanelMenu
   std::wstring m_hint;
   // The key function picker's pictures, decoded while the user has not clicked a key yet.
   ui::SkinPrefetch m_prefetch;
+  // The open profile menu's window, while TIMER_PROFILE_MENU watches it.
+  HWND m_profileMenu = nullptr;
 };

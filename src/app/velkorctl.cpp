@@ -8,6 +8,7 @@
 #include "app/profile_file.h"
 #include "app/profile_menu.h"
 #include "app/startup.h"
+#include "app/velkorctl_macros.h"
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "device/apply.h"
@@ -40,13 +41,28 @@ const char kUsage[] =
     "                       macros join the library; the store is saved\n"
     "  link NAME            switch to the profile while a program whose file name holds NAME runs\n"
     "  unlink               remove the profile's link\n"
+    "  macros               every item of the macro library, one a line:\n"
+    "                       macro<TAB>PATH<TAB>0xID<TAB>EVENTS or folder<TAB>PATH\n"
+    "  macro new PATH       a new empty macro, written at once\n"
+    "  macro mkdir PATH     a new folder, made on disk at once\n"
+    "  macro rename PATH NAME\n"
+    "                       the item's new name (a name alone, no folder part)\n"
+    "  macro delete PATH    a macro, or a folder with everything in it\n"
+    "  macro import FILE [FOLDER]\n"
+    "                       a .mck file into the library (top level, or FOLDER)\n"
+    "  macro export PATH FILE\n"
+    "                       a macro to a .mck file (FILE may be a folder)\n"
+    "                       PATH names an item as the editor's tree shows it, relative to the\n"
+    "                       library: folders and the name, \\-separated, no extension\n"
     "options:\n"
     "  --flags N            tables to write: 1 key matrix, 2 lighting, 4 key colours (default 7)\n"
     "  --profile ID         the profile with this identifier (hexadecimal; default: the current)\n"
     "  --appdata DIR        application-data folder (default: local app data and cfg.ini's appdir)\n"
     "  --help               this text\n"
-    "exit status: 0 done, 1 the apply failed or a file was refused or not written,\n"
-    "             2 no keyboard, no such profile or bad arguments\n";
+    "  --                   the words after it are operands of a macro command\n"
+    "exit status: 0 done, 1 the apply failed, a file was refused or not written, or a macro\n"
+    "             command was refused or failed (the notice on stderr),\n"
+    "             2 no keyboard, no such profile or library item, or bad arguments\n";
 
 // Where the reports of `velkorctl reports` go instead of a device.
 std::vector<std::vector<uint8_t>>* g_recorded = nullptr;
@@ -91,6 +107,7 @@ struct Options {
   uint32_t profileId = 0;
   std::u16string appData;
   std::u16string operand;  // the FILE or NAME of a profile command
+  std::vector<std::u16string> operands;  // the words after a macro command
 };
 
 bool TakesOperand(const std::u16string& command) {
@@ -99,8 +116,18 @@ bool TakesOperand(const std::u16string& command) {
 
 // Returns an empty string when the arguments are good, else the reason.
 std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
+  bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::u16string& a = args[i];
+    // A macro's or folder's name may begin with a dash.
+    if (IsMacroCommand(o.command) && (optionsEnded || (!a.empty() && a[0] != u'-'))) {
+      o.operands.push_back(a);
+      continue;
+    }
+    if (IsMacroCommand(o.command) && a == u"--") {
+      optionsEnded = true;
+      continue;
+    }
     auto value = [&](std::u16string& v) {
       if (i + 1 >= args.size()) return false;
       v = args[++i];
@@ -130,8 +157,9 @@ std::string ParseArgs(const std::vector<std::u16string>& args, Options& o) {
   }
   if (o.command.empty()) return "no command given";
   if (o.command != u"list" && o.command != u"reports" && o.command != u"apply" && o.command != u"unlink" &&
-      !TakesOperand(o.command))
+      !TakesOperand(o.command) && !IsMacroCommand(o.command))
     return "unknown command " + u16::ToUtf8(o.command);
+  if (IsMacroCommand(o.command)) return CheckMacroOperands(o.command, o.operands);
   if (TakesOperand(o.command) && o.operand.empty())
     return u16::ToUtf8(o.command) + (o.command == u"link" ? " needs a program name" : " needs a file");
   return std::string();
@@ -224,6 +252,7 @@ int VelkorCtlMain(const std::vector<std::u16string>& args, FILE* out, FILE* err)
   LoadTextTable(program + u"text.xml");
   LoadConfig(program);
   std::u16string appData = o.appData.empty() ? AppDataFolderPath() : o.appData;
+  if (IsMacroCommand(o.command)) return RunMacroCommand(o.command, o.operands, appData, out, err);
   LoadMacroLibrary(appData, g_Settings.MacroDir != 0);
   LoadProfileStore(appData);
   // No store yet (or an empty one): the profiles the main window would start with.

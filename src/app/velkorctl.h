@@ -1,6 +1,7 @@
 // velkorctl: the console companion of Velkor.exe. It reads the same program folder (cfg.ini,
 // text.xml, Lodrex.dll) and application-data folder (pro.dct, curid.dct, Mac\) and lists the
-// stored profiles, prints the reports an apply would send, or sends them to the keyboard.
+// stored profiles, prints the reports an apply would send, or sends them to the keyboard; and
+// runs the macro library's commands.
 #pragma once
 
 #include <cstdio>
@@ -11,6 +12,8 @@ enum VelkorCtlExit {
   kCtlOk = 0,
   kCtlApplyFailed = 1,
   kCtlNoKeyboardOrUsage = 2,
+  kCtlRefused = 1,     // a macro command refused or failed
+  kCtlNoSuchItem = 2,  // a macro command named no item of the library
 };
 
 // Runs one command line (without the program name); writes results to `out` and one-line

@@ -87,10 +87,15 @@ bool ComboModel::OnMenuPicked(uintptr_t value, intptr_t menuNumber) {
   return SelectByValue(static_cast<uint32_t>(value));
 }
 
+ScreenPoint PlaceMenu(const RECT32& anchor, int32_t menuHeight, int32_t screenHeight) {
+  ScreenPoint at{anchor.left, anchor.bottom};
+  if (anchor.bottom + menuHeight > screenHeight) at.y = anchor.top - menuHeight;
+  return at;
+}
+
 ScreenPoint PlaceComboMenu(const RECT32& button, int itemCount, int32_t screenHeight) {
-  int32_t height = kVorlaxItemHeight * itemCount;
-  ScreenPoint at{button.left + 2, button.bottom};
-  if (button.bottom + height > screenHeight) at.y = button.top - height;
+  ScreenPoint at = PlaceMenu(button, kVorlaxItemHeight * itemCount, screenHeight);
+  at.x += 2;
   return at;
 }
 

@@ -83,9 +83,10 @@ class ComboModel {
   std::u16string caption_;
 };
 
-// Where a menu of `itemCount` items opens for a button at `button` (screen coordinates): below
-// it, 2 pixels in from its left edge, unless 20 pixels per item would run past the bottom of a
-// screen `screenHeight` tall; then above it.
+// Where a menu `menuHeight` pixels tall opens for `anchor` (screen coordinates): below it at its
+// left edge, unless it would run past the bottom of a screen `screenHeight` tall; then above it.
+ScreenPoint PlaceMenu(const RECT32& anchor, int32_t menuHeight, int32_t screenHeight);
+// The same for a button's menu of `itemCount` items of 20 pixels, 2 pixels in from its left edge.
 ScreenPoint PlaceComboMenu(const RECT32& button, int itemCount, int32_t screenHeight);
 
 }  // namespace controls

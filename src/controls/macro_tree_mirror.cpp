@@ -38,12 +38,25 @@ TreeItemId MacroTreeMirror::ItemOf(const MacroNode* node) const {
   return NodeOf(item) == node ? item : kTreeNoItem;
 }
 
+// The item of the sibling that follows `node` in its folder: a node that joins a folder later
+// (a scan's file read after the listing) goes in front of it.
+TreeItemId MacroTreeMirror::ItemAfter(const MacroNode* node) const {
+  const auto& siblings = node->parent->children;
+  if (siblings.empty() || siblings.back().get() == node) return kTreeLast;  // the usual append
+  for (size_t i = 0; i + 1 < siblings.size(); ++i)
+    if (siblings[i].get() == node) {
+      const TreeItemId next = ItemOf(siblings[i + 1].get());
+      return next == kTreeNoItem ? kTreeLast : next;
+    }
+  return kTreeLast;
+}
+
 void MacroTreeMirror::OnInserted(MacroNode* node) {
   const TreeItemId parent = ItemOf(node->parent);
   const bool folder = node->IsFolder();
   const TreeItemId item = m_view.InsertItemWithImage(
       parent, false, folder, folder && !node->imagePath.empty() ? node->imagePath.c_str() : nullptr,
-      node->text, folder ? 0 : node->value, node->subType, node->textOffset);
+      node->text, folder ? 0 : node->value, node->subType, node->textOffset, ItemAfter(node));
   node->viewData = reinterpret_cast<void*>(static_cast<uintptr_t>(item));
   if (item == kTreeNoItem) return;
   m_nodes[item] = node;

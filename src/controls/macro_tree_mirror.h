@@ -31,6 +31,7 @@ class MacroTreeMirror : public MacroTreeObserver {
 
  private:
   void Copy(MacroNode* parent);
+  TreeItemId ItemAfter(const MacroNode* node) const;
   void Forget(MacroNode* node);
 
   MacroTreeModel& m_library;

@@ -1,5 +1,7 @@
 #include "controls/menu_library.h"
 
+#include <algorithm>
+
 #include "config/settings.h"
 #include "platform/platform.h"
 
@@ -62,6 +64,22 @@ bool OpenSkinnedMenu(HWND__* owner, int32_t x, int32_t y, int32_t width, uint32_
 
 void CloseSkinnedMenu(HWND__* owner) {
   if (g_MenuLibrary.DestroyVorlax) g_MenuLibrary.DestroyVorlax(owner);
+}
+
+VorlaxItem MenuItem(uint32_t value, const std::u16string& caption) {
+  VorlaxItem item{kVorlaxItemNormal, value, {}};
+  const size_t n = std::min(caption.size(), static_cast<size_t>(kVorlaxCaptionChars));
+  std::copy(caption.begin(), caption.begin() + static_cast<std::ptrdiff_t>(n), item.szText);
+  return item;
+}
+
+VorlaxItem MenuSeparator() { return VorlaxItem{kVorlaxItemSeparator, 0, {}}; }
+
+int32_t SkinnedMenuHeight(const VorlaxItem* items, int32_t count) {
+  int32_t height = 0;
+  for (int32_t i = 0; i < count; ++i)
+    height += items[i].dwState == kVorlaxItemSeparator ? kVorlaxSeparatorHeight : kVorlaxItemHeight;
+  return height;
 }
 
 }  // namespace controls

@@ -39,4 +39,11 @@ bool OpenSkinnedMenu(HWND__* owner, int32_t x, int32_t y, int32_t width, uint32_
 // Closes the owner's menu, if the library is bound and one is open.
 void CloseSkinnedMenu(HWND__* owner);
 
+// An item with its caption cut to the 39 units the record holds.
+VorlaxItem MenuItem(uint32_t value, const std::u16string& caption);
+// A line between groups of items.
+VorlaxItem MenuSeparator();
+// How tall the library draws a menu of these items.
+int32_t SkinnedMenuHeight(const VorlaxItem* items, int32_t count);
+
 }  // namespace controls

@@ -24,9 +24,15 @@ void LoadState(ui::SkinImage& image, const char16_t* name) {
 
 }  // namespace
 
-CPngBtn::~CPngBtn() {
-  // The tool tip is a top-level window of its own; the button's children go with it, it does not.
-  if (m_tooltip) DestroyWindow(m_tooltip);
+CPngBtn::~CPngBtn() { DestroyTooltip(); }
+
+// The tool tip is a top-level window of its own, owned by the button's top-level window: it goes
+// with that window (before the button does), but not with the button alone. Once the button's
+// window is gone the handle is forgotten either way, since the system may give it to another
+// window.
+void CPngBtn::DestroyTooltip() {
+  if (m_tooltip && IsWindow(m_tooltip)) DestroyWindow(m_tooltip);
+  m_tooltip = nullptr;
 }
 
 bool CPngBtn::CreatePngBtn(HWND parent, const ui::SkinImage* parentBackground, const char16_t* normal,
@@ -255,6 +261,7 @@ void CPngBtn::OnButtonUp(LPARAM lParam) {
 LRESULT CPngBtn::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: OnPaint(); return 0;
+    case WM_DESTROY: DestroyTooltip(); return Default(msg, wParam, lParam);
     case WM_PRINTCLIENT: OnPrintClient(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: OnMouseMove(lParam); return 0;

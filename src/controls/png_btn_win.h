@@ -61,6 +61,7 @@ class CPngBtn : public ui::WindowBase {
 
  private:
   void OnPaint();
+  void DestroyTooltip();
   // Draws into a context the caller gives (the system's or a test's capture of the window).
   void OnPrintClient(HDC dc);
   void Draw(HDC dc, const RECT& client);

@@ -138,7 +138,7 @@ bool Unfilter(uint8_t filter, uint8_t* row, const uint8_t* above, size_t bytes, 
   }
 }
 
-void ToPixels(const uint8_t* row, size_t width, int channels, uint32_t* pixels) {
+void ToPixels(const uint8_t* row, size_t width, int channels, PngAlpha alpha, uint32_t* pixels) {
   if (channels == 3) {
     for (size_t x = 0; x < width; ++x, row += 3)
       pixels[x] = 0xFF000000u | uint32_t{row[0]} << 16 | uint32_t{row[1]} << 8 | row[2];
@@ -146,7 +146,7 @@ void ToPixels(const uint8_t* row, size_t width, int channels, uint32_t* pixels) 
   }
   for (size_t x = 0; x < width; ++x, row += 4) {
     const uint32_t argb = uint32_t{row[3]} << 24 | uint32_t{row[0]} << 16 | uint32_t{row[1]} << 8 | row[2];
-    pixels[x] = row[3] == 255 ? argb : Premultiplied(argb);
+    pixels[x] = row[3] == 255 || alpha == PngAlpha::kStraight ? argb : Premultiplied(argb);
   }
 }
 
@@ -167,7 +167,7 @@ uint32_t Crc32(const uint8_t* data, size_t size) {
   return crc ^ 0xFFFFFFFFu;
 }
 
-bool DecodePng(const uint8_t* data, size_t size, const PngTarget& target) {
+bool DecodePng(const uint8_t* data, size_t size, const PngTarget& target, PngAlpha alpha) {
   if (!data) return false;
   Header header;
   Compressed compressed;
@@ -202,7 +202,7 @@ bool DecodePng(const uint8_t* data, size_t size, const PngTarget& target) {
     uint8_t* line = raw + y * (rowBytes + 1);
     if (!Unfilter(line[0], line + 1, above.data(), rowBytes, header.channels)) return false;
     std::memcpy(above.data(), line + 1, rowBytes);
-    ToPixels(above.data(), width, header.channels, pixels + y * width);
+    ToPixels(above.data(), width, header.channels, alpha, pixels + y * width);
   }
   return true;
 }

@@ -15,10 +15,15 @@ constexpr uint64_t kPngMaxPixels = uint64_t{1} << 24;
 // Where the pixels go: width * height of them, or null to give up.
 using PngTarget = std::function<uint32_t*(int width, int height)>;
 
-// Decodes `data` into the pixels `target` returns: rows top-down, 0xAARRGGBB premultiplied by
-// alpha (rounded to nearest). False when the file is not of the form above or is damaged; the
-// target may then hold part of a picture.
-bool DecodePng(const uint8_t* data, size_t size, const PngTarget& target);
+// How the pixels carry their alpha: premultiplied for drawing, straight (as the file holds
+// them) for reading their colours whatever their transparency, as a window's mask is read.
+enum class PngAlpha { kPremultiplied, kStraight };
+
+// Decodes `data` into the pixels `target` returns: rows top-down, 0xAARRGGBB, premultiplied by
+// alpha (rounded to nearest) unless asked for straight. False when the file is not of the form
+// above or is damaged; the target may then hold part of a picture.
+bool DecodePng(const uint8_t* data, size_t size, const PngTarget& target,
+               PngAlpha alpha = PngAlpha::kPremultiplied);
 
 // The CRC-32 of PNG chunks.
 uint32_t Crc32(const uint8_t* data, size_t size);

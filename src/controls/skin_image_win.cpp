@@ -22,7 +22,8 @@ using Picture = std::shared_ptr<const SkinPixels>;
 // Decodes `path` with GDI+ into the premultiplied pixels `target(width, height)` provides (null
 // when it cannot).
 template <typename Target>
-bool DecodeWithGdiplus(const std::wstring& path, Target target) {
+bool DecodeWithGdiplus(const std::wstring& path, Target target, PngAlpha alpha) {
+  const Gdiplus::PixelFormat format = alpha == PngAlpha::kStraight ? PixelFormat32bppARGB : PixelFormat32bppPARGB;
   Gdiplus::Bitmap decoded(path.c_str());
   if (decoded.GetLastStatus() != Gdiplus::Ok) return false;
   const int width = static_cast<int>(decoded.GetWidth());
@@ -34,12 +35,12 @@ bool DecodeWithGdiplus(const std::wstring& path, Target target) {
   data.Width = static_cast<UINT>(width);
   data.Height = static_cast<UINT>(height);
   data.Stride = width * 4;
-  data.PixelFormat = PixelFormat32bppPARGB;
+  data.PixelFormat = format;
   data.Scan0 = pixels;
   Gdiplus::Rect all(0, 0, width, height);
-  // Reads straight into the target, converted to premultiplied alpha on the way.
-  if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                       PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+  // Reads straight into the target, converted to the asked alpha form on the way.
+  if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf, format, &data) !=
+      Gdiplus::Ok)
     return false;
   decoded.UnlockBits(&data);
   return true;
@@ -52,22 +53,25 @@ constexpr size_t kMaxOwnDecodeBytes = 64u << 20;
 // which under Wine takes tens of milliseconds a picture and more to start its codecs, reads only
 // the forms our decoder refuses.
 template <typename Target>
-bool DecodeInto(const std::wstring& path, Target target) {
+bool DecodeInto(const std::wstring& path, Target target, PngAlpha alpha = PngAlpha::kPremultiplied) {
   std::vector<uint8_t> bytes;
   if (plat::ReadWholeFile(std::u16string(path.begin(), path.end()), bytes, kMaxOwnDecodeBytes) &&
-      DecodePng(bytes.data(), bytes.size(), target))
+      DecodePng(bytes.data(), bytes.size(), target, alpha))
     return true;
-  return DecodeWithGdiplus(path, target);
+  return DecodeWithGdiplus(path, target, alpha);
 }
 
-Picture DecodePicture(const std::wstring& path) {
+Picture DecodePicture(const std::wstring& path, PngAlpha alpha = PngAlpha::kPremultiplied) {
   auto picture = std::make_shared<SkinPixels>();
-  const bool decoded = DecodeInto(path, [&picture](int width, int height) {
-    picture->width = width;
-    picture->height = height;
-    picture->pixels.resize(static_cast<size_t>(width) * height);
-    return picture->pixels.data();
-  });
+  const bool decoded = DecodeInto(
+      path,
+      [&picture](int width, int height) {
+        picture->width = width;
+        picture->height = height;
+        picture->pixels.resize(static_cast<size_t>(width) * height);
+        return picture->pixels.data();
+      },
+      alpha);
   return decoded ? picture : nullptr;
 }
 
@@ -86,9 +90,11 @@ Picture Decoded(const std::wstring& path) {
 
 std::shared_ptr<const SkinPixels> DecodedSkin(const std::u16string& name) { return Decoded(SkinPath(name)); }
 
-void ForgetDecodedSkin(const std::u16string& name) { Pictures().Erase(SkinPath(name)); }
-
 void ForgetDecodedSkins() { Pictures().Clear(); }
+
+std::shared_ptr<const SkinPixels> DecodeSkinStraight(const std::u16string& name) {
+  return DecodePicture(SkinPath(name), PngAlpha::kStraight);
+}
 
 std::wstring SkinPath(const std::u16string& name) {
   std::u16string path = g_ProgramFolder + u"skins\\" + name;

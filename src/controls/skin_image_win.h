@@ -77,11 +77,13 @@ struct SkinPixels {
 // The shared decode of "<program folder>skins\<name>" that LoadSkin copies from; null when the
 // file cannot be decoded.
 std::shared_ptr<const SkinPixels> DecodedSkin(const std::u16string& name);
-// Lets go of that decode (a picture only something made from it needed: a window's mask).
-void ForgetDecodedSkin(const std::u16string& name);
 // Lets go of every decode no image took yet: what a prefetch made for windows that were not
 // opened.
 void ForgetDecodedSkins();
+// A fresh decode of "<program folder>skins\<name>" with straight alpha (0xAARRGGBB as the file
+// holds them), for reading colours the premultiplied form loses under transparency; null when
+// the file cannot be decoded.
+std::shared_ptr<const SkinPixels> DecodeSkinStraight(const std::u16string& name);
 
 // "<program folder>skins\<name>" as a wide path.
 std::wstring SkinPath(const std::u16string& name);

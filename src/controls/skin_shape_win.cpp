@@ -49,12 +49,11 @@ OnceMap<std::wstring, Shape>& Shapes() {
 
 Shape MadeShape(const std::u16string& mask, const std::u16string& fallback) {
   return Shapes().Get(SkinPath(mask) + L'|' + SkinPath(fallback), [&]() -> Shape {
-    std::shared_ptr<const SkinPixels> source = DecodedSkin(mask);
-    if (!source) source = DecodedSkin(fallback);
+    // The colours as the file holds them: premultiplied, a transparent white would be black.
+    std::shared_ptr<const SkinPixels> source = DecodeSkinStraight(mask);
+    if (!source) source = DecodeSkinStraight(fallback);
     if (!source) return nullptr;
     const std::vector<RECT32> runs = MaskRuns(source->pixels.data(), source->width, source->height);
-    // Nothing draws the mask: once its runs are known its pixels only take room.
-    ForgetDecodedSkin(mask);
     HRGN region = RegionFromRuns(runs, source->width, source->height);
     return region ? Shape(region, [](HRGN) {}) : nullptr;
   });

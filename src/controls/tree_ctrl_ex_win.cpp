@@ -68,9 +68,16 @@ bool CTreeCtrlEx::CreateSkinned(HWND parent, UINT controlId, const ui::SkinImage
   m_selectedFont.Reset(MakeTreeFont());
   m_normalFont.Reset(MakeTreeFont());
   SetColours(m_backgroundFill, m_selectedFill, m_selectedText, m_normalText, m_frame);
-  if (!Create(kTreeClass, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPSIBLINGS, 0, rect, parent, L"",
+  // No system scroll bar: its light face would stand out on the dark skin.
+  if (!Create(kTreeClass, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, rect, parent, L"",
               controlId))
     return false;
+  m_scrollBar.Create(hwnd(), [this](int32_t topRow) {
+    m_model.ScrollTo(topRow);
+    // A dragged thumb and the rows under it move together.
+    UpdateWindow(hwnd());
+  });
+  LayOut();
   CreateTooltip();
   // The model may have been filled before there was a window to tell.
   if (!m_model.IsEmpty()) OnModelChanged();
@@ -118,37 +125,18 @@ void CTreeCtrlEx::OnModelChanged() {
 
 void CTreeCtrlEx::UpdateScrollBar() {
   m_scrollUpdatePending = false;
-  SCROLLINFO info = {};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  info.nMin = 0;
-  info.nMax = m_model.RowCount() > 0 ? m_model.RowCount() - 1 : 0;
-  info.nPage = static_cast<UINT>(m_model.PageRows());
-  info.nPos = m_model.TopRow();
-  SetScrollInfo(hwnd(), SB_VERT, &info, TRUE);
+  m_scrollBar.SetRange(m_model.RowCount(), m_model.PageRows(), m_model.TopRow());
+  LayOut();
 }
 
-void CTreeCtrlEx::OnVScroll(WPARAM wParam) {
-  const int page = m_model.PageRows() > 1 ? m_model.PageRows() - 1 : 1;
-  switch (LOWORD(wParam)) {
-    case SB_LINEUP: m_model.ScrollBy(-1); break;
-    case SB_LINEDOWN: m_model.ScrollBy(1); break;
-    case SB_PAGEUP: m_model.ScrollBy(-page); break;
-    case SB_PAGEDOWN: m_model.ScrollBy(page); break;
-    case SB_TOP: m_model.ScrollTo(0); break;
-    case SB_BOTTOM: m_model.ScrollTo(m_model.MaxTopRow()); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-      SCROLLINFO info = {};
-      info.cbSize = sizeof info;
-      info.fMask = SIF_TRACKPOS;
-      GetScrollInfo(hwnd(), SB_VERT, &info);
-      m_model.ScrollTo(info.nTrackPos);
-      break;
-    }
-    default: break;
-  }
-  InvalidateRect(hwnd(), nullptr, FALSE);
+void CTreeCtrlEx::LayOut() {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const bool bar = m_scrollBar.Model().Scrollable();
+  m_scrollBar.Place(RECT{client.right - 1 - kSkinScrollBarWidth, 1, client.right - 1, client.bottom - 1}, true);
+  const int width = bar ? client.right - 1 - kSkinScrollBarWidth : client.right;
+  if (width != m_model.ClientWidth() || client.bottom != m_model.ClientHeight())
+    m_model.SetClientSize(width, client.bottom);
 }
 
 void CTreeCtrlEx::OnWheel(WPARAM wParam) {
@@ -205,8 +193,9 @@ void CTreeCtrlEx::Draw(HDC dc, const RECT& client) {
 }
 
 bool CTreeCtrlEx::PreTranslateMessage(MSG& msg) {
-  // The tree never reacts to the keyboard, and keys pressed while it has the focus stop here.
-  return msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+  // The tree never reacts to the keyboard, and keys pressed while it has the focus stop here;
+  // those of its scroll bar go on to it.
+  return msg.hwnd == hwnd() && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP);
 }
 
 LRESULT CTreeCtrlEx::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -217,10 +206,10 @@ LRESULT CTreeCtrlEx::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return painted;
   switch (msg) {
     case WM_SIZE:
-      m_model.SetClientSize(LOWORD(lParam), HIWORD(lParam));
+      if (m_scrollBar.hwnd()) LayOut();
+      else m_model.SetClientSize(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case kUpdateScrollBar: UpdateScrollBar(); return 0;
-    case WM_VSCROLL: OnVScroll(wParam); return 0;
     case WM_MOUSEWHEEL: OnWheel(wParam); return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:

@@ -1,5 +1,6 @@
 // The skinned tree window: draws the items of its TreeModel completely (background, selected
-// row, folder and item images, text), scrolls them, takes no keyboard input and reports clicks
+// row, folder and item images, text), scrolls them with a skinned bar of its own, takes no
+// keyboard input (the bar does, once clicked) and reports clicks
 // to its parent as WM_TREE_CLICK and WM_TREE_RCLICK (wParam = its identifier, lParam = the item
 // or 0). Everything it decides is the model's; the window only translates and paints.
 #pragma once
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "controls/gdi_win.h"
+#include "controls/scroll_bar_win.h"
 #include "controls/skin_image_win.h"
 #include "controls/tree_model.h"
 #include "controls/window_base_win.h"
@@ -43,7 +45,8 @@ class CTreeCtrlEx : public ui::WindowBase {
  private:
   void OnModelChanged();
   void UpdateScrollBar();
-  void OnVScroll(WPARAM wParam);
+  // The bar inside the frame at the right while there is anything to scroll; the rows end at it.
+  void LayOut();
   void OnWheel(WPARAM wParam);
   void OnMouseMove(LPARAM lParam);
   void Notify(UINT message, const TreeClick& click);
@@ -68,5 +71,6 @@ class CTreeCtrlEx : public ui::WindowBase {
   ui::Font m_normalFont;
   ui::OffscreenBuffer m_buffer;
   HWND m_tooltip = nullptr;
+  CSkinScrollBar m_scrollBar;
   bool m_scrollUpdatePending = false;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/u16.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -47,8 +47,7 @@ const std::u16string* TreeModel::Text(TreeItemId item) const {
 TreeItemId TreeModel::FindChildByText(TreeItemId parent, const std::u16string& text) const {
   for (TreeItemId child : Children(parent)) {
     const std::u16string& own = FindNode(child)->text;
-    if (own.size() == text.size() && u16::EqualNoCase(own.c_str(), text.c_str(), own.size()))
-      return child;
+    if (plat::SameFileName(own, text)) return child;
   }
   return kTreeNoItem;
 }
@@ -100,12 +99,18 @@ TreeItemId TreeModel::AddNode(TreeItemId parent, size_t position, const std::u16
   node.text = text;
   node.record = std::move(record);
   siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(std::min(position, siblings->size())), id);
+  m_rowsValid = false;
+  if (m_topRow > 0) {
+    const int row = RowOf(id);
+    if (row >= 0 && row < m_topRow) ++m_topRow;
+  }
   return id;
 }
 
 TreeItemId TreeModel::InsertItemWithImage(TreeItemId parent, bool select, bool folder,
                                           const char16_t* imagePath, const std::u16string& text,
-                                          uint32_t value, uint32_t subType, uint32_t textOffset) {
+                                          uint32_t value, uint32_t subType, uint32_t textOffset,
+                                          TreeItemId before) {
   ItemImageRef image;
   if (imagePath && m_loadImage) {
     image = m_loadImage(imagePath);
@@ -124,7 +129,12 @@ TreeItemId TreeModel::InsertItemWithImage(TreeItemId parent, bool select, bool f
   record.subType = subType;
   record.kind = folder ? kTreeKindFolder : kTreeKindLeaf;
   record.textOffset = textOffset;
-  const TreeItemId id = AddNode(parent, SIZE_MAX, text, std::move(record));
+  size_t position = SIZE_MAX;
+  if (before != kTreeLast) {
+    const std::vector<TreeItemId>& siblings = Children(parent);
+    position = static_cast<size_t>(std::find(siblings.begin(), siblings.end(), before) - siblings.begin());
+  }
+  const TreeItemId id = AddNode(parent, position, text, std::move(record));
   if (select) {
     if (parent != kTreeRoot) FindItemRecord(parent)->expanded = 1;
     Select(id);

@@ -130,9 +130,11 @@ class TreeModel {
   // given and it loads, belongs to the new record. Refused (0) for parent 0, a parent that is
   // neither the root nor a folder item, and a folder under a parent that already has 5
   // ancestors. With `select` the parent opens and the new item becomes the selection.
+  // With `before` (a child of `parent`) the item goes in front of it rather than last.
   TreeItemId InsertItemWithImage(TreeItemId parent, bool select, bool folder,
                                  const char16_t* imagePath, const std::u16string& text,
-                                 uint32_t value, uint32_t subType, uint32_t textOffset);
+                                 uint32_t value, uint32_t subType, uint32_t textOffset,
+                                 TreeItemId before = kTreeLast);
   // A leaf beside `anchor` (before or after it) under the anchor's parent, sharing `image`.
   // Refused for 0, the markers and identifiers that name no item.
   TreeItemId InsertItemNear(TreeItemId anchor, bool before, ItemImageRef image,
@@ -183,7 +185,8 @@ class TreeModel {
   int ClientWidth() const { return m_width; }
   int ClientHeight() const { return m_height; }
 
-  // Rows are the items whose ancestors are all open, in display order.
+  // Rows are the items whose ancestors are all open, in display order. A row that comes in above
+  // the top row moves the top row down with it, so that what is in view stays in place.
   int RowCount() const { return static_cast<int>(Rows().size()); }
   int PageRows() const { return m_height / kTreeItemHeight; }
   int TopRow() const { return m_topRow; }

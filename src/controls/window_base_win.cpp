@@ -161,6 +161,25 @@ void DragByBackground(HWND hwnd, LPARAM clientPoint) {
 
 int ModalDepth() { return g_modalDepth; }
 
+HWND FindThreadWindow(const wchar_t* className) {
+  struct Search {
+    const wchar_t* name;
+    HWND found;
+  } search{className, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (lstrcmpiW(name, s->name) != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool HasFrame(HWND hwnd) {
   RECT window, client;
   if (!GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return true;

@@ -71,6 +71,8 @@ bool PreTranslate(MSG& msg, HWND top);
 void DragByBackground(HWND hwnd, LPARAM clientPoint);
 // Whether a window has a non-client area (a border, caption, scroll bar or edge) to paint.
 bool HasFrame(HWND hwnd);
+// The first top-level window of the calling thread whose class is `className` (any case), or null.
+HWND FindThreadWindow(const wchar_t* className);
 // How many modal loops of ours are running, the main window's own loop included: a timer or signal
 // of the main window that would change shared state waits while more than its own loop runs.
 int ModalDepth();

@@ -88,12 +88,17 @@ void KeyFunPicker::Open(const KeyPickRequest& request) {
 
 void KeyFunPicker::OnTab(int page) {
   if (page < kPickPageCombo || page > kPickPageMedia) return;
-  if (page == kPickPageMacro && m_tree.IsEmpty()) {
+  if (page == kPickPageMacro && m_tree.IsEmpty() && !m_scan.Pending()) {
     TreeModel::Batch batch(m_tree);
-    LoadMacroLibrary(m_request.appDataFolder, &m_library, m_request.macroFolders);
+    m_scan.Start(m_request.appDataFolder, &m_library, m_request.macroFolders, m_scanLanded);
   }
   m_page = page;
   m_view.ShowPage(page);
+}
+
+bool KeyFunPicker::OnScanLanded() {
+  TreeModel::Batch batch(m_tree);
+  return m_scan.Land();
 }
 
 bool KeyFunPicker::OnKeyMessage(bool up, uint32_t vk, uint32_t keyData) {
@@ -198,7 +203,7 @@ std::vector<PickerText> KeyFunPicker::Texts() const {
       break;
     case kPickPageMacro:
       texts.push_back({g_Texts.tc_macro_list, LabelAbove(kTree.left, kTree.top)});
-      if (m_tree.IsEmpty())
+      if (m_tree.IsEmpty() && !m_scan.Pending())  // "no macros", not while they are read
         texts.push_back({g_Texts.tc_msg9, {kTree.left, kTree.top, kTree.left + 300, kTree.top + 20}});
       break;
     case kPickPageMedia:

@@ -12,6 +12,7 @@
 #include "controls/macro_tree_mirror.h"
 #include "controls/pixel_rect.h"
 #include "controls/tree_model.h"
+#include "macro/macro_scan.h"
 #include "records/profile_record.h"
 
 // Modal results, as the dialog ends.
@@ -114,6 +115,12 @@ class KeyFunPicker {
 
   // The state a new dialog starts with for this request.
   void Open(const KeyPickRequest& request);
+  // With this set, the macro page lists the library at once and the files no scan has read yet
+  // are read on a thread of their own; `landed` is called there when they are (the window posts
+  // itself a message and calls OnScanLanded). Without it the page reads them before it shows.
+  void SetScanLanded(MacroLibraryScan::Landed landed) { m_scanLanded = std::move(landed); }
+  // True when macros came in; the selection stays as it was.
+  bool OnScanLanded();
 
   void OnTab(int page);
   // A key message meant for the dialog or any of its controls. True when the picker took it
@@ -150,6 +157,8 @@ class KeyFunPicker {
   TreeModel& m_tree;
   MacroTreeModel m_library;
   std::unique_ptr<MacroTreeMirror> m_mirror;
+  MacroLibraryScan::Landed m_scanLanded;
+  MacroLibraryScan m_scan;
   KeyPickRequest m_request;
   bool m_colourRow = false;
   int m_resultKind = kPickResultFunction;

@@ -21,6 +21,8 @@ constexpr COLORREF kTreeNormalText = 0xDCDCDC;
 constexpr COLORREF kTreeFrame = 0x646464;
 constexpr uint32_t kTreeFill = 0xFF000000;
 constexpr uint32_t kTreeSelectionFill = 0x96FFFFFF;
+// Posted by the macro page's scan once the files it had to read are read.
+constexpr UINT kScanLanded = WM_APP + 0x31;
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -64,6 +66,7 @@ bool CKeyFunPickDlg::Build(HWND parent) {
     return false;
   if (m_picker.HasColourRow()) CreateSwatches();
   CreateControls();
+  m_picker.SetScanLanded([window = hwnd()] { PostMessageW(window, kScanLanded, 0, 0); });
   return true;
 }
 
@@ -154,12 +157,7 @@ void CKeyFunPickDlg::Draw(HDC dc, const RECT& client) {
 void CKeyFunPickDlg::OnCommand(HWND from) {
   if (!from) return;
   for (int i = 0; i < 3; ++i) {
-    if (from != m_tabs[i].hwnd()) continue;
-    // The macro page reads the whole library from disk the first time it shows.
-    const bool reads = i + 1 == kPickPageMacro && m_tree.Model().IsEmpty();
-    HCURSOR previous = reads ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr;
-    m_picker.OnTab(i + 1);
-    if (reads) SetCursor(previous);
+    if (from == m_tabs[i].hwnd()) m_picker.OnTab(i + 1);
   }
   if (from == m_ok.hwnd()) m_picker.OnOk();
   else if (from == m_cancel.hwnd()) m_picker.OnCancel();
@@ -194,6 +192,10 @@ LRESULT CKeyFunPickDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND: OnCommand(reinterpret_cast<HWND>(lParam)); return 0;
     case WM_SWATCH_CLICKED: m_picker.OnSwatchClicked(static_cast<int64_t>(lParam)); return 0;
+    case kScanLanded:
+      // The notice of an empty library may go now that its macros are in.
+      if (m_picker.OnScanLanded()) InvalidateRect(hwnd(), nullptr, FALSE);
+      return 0;
     case WM_LBUTTONDOWN: OnLeftDown(lParam); return 0;
     case WM_CLOSE: m_picker.OnCancel(); return 0;
     case WM_ACTIVATE:

@@ -56,9 +56,6 @@ bool CLedDlg::Create(HWND mainWindow, const RECT& rect, const ui::SkinImage& mai
   m_background.CropFrom(mainBackground, rect);
   m_font.Reset(CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg"));
-  m_smallFont.Reset(CreateFontW(-kLedSmallFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                                L"MS Shell Dlg"));
   if (!WindowBase::Create(kPanelClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, rect,
                           mainWindow))
     return false;
@@ -174,20 +171,6 @@ void CLedDlg::DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, CO
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, DT_SINGLELINE | DT_VCENTER | format);
 }
 
-// Centred in its box as a single-line label would be, however many lines the text takes.
-void CLedDlg::DrawWrappedLabel(HDC dc, const std::u16string& text, const RECT& rect) const {
-  constexpr UINT kFormat = DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX;
-  ui::Selected font(dc, m_smallFont.get());
-  SetTextColor(dc, g_Settings.Txt_clr);
-  const std::wstring wide = Wide(text);
-  RECT measured = rect;
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &measured, kFormat | DT_CALCRECT);
-  RECT r = rect;
-  const int height = measured.bottom - measured.top;
-  if (height < r.bottom - r.top) r.top += (r.bottom - r.top - height) / 2;
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, kFormat);
-}
-
 void CLedDlg::OnPaint() {
   ui::PaintBuffered(hwnd(), m_buffer, [this](HDC dc, const RECT& client) {
     if (m_background.empty())
@@ -199,12 +182,8 @@ void CLedDlg::OnPaint() {
     const LedPanelState& s = m_panel.State();
     LedLabel labels[8];
     int count = LedPanelLabels(s, labels, 8);
-    for (int i = 0; i < count; ++i) {
-      if (labels[i].wrapped)
-        DrawWrappedLabel(dc, g_Texts.*labels[i].text, ToRect(labels[i].rect));
-      else
-        DrawLabel(dc, g_Texts.*labels[i].text, ToRect(labels[i].rect), g_Settings.Txt_clr, DT_END_ELLIPSIS);
-    }
+    for (int i = 0; i < count; ++i)
+      DrawLabel(dc, g_Texts.*labels[i].text, ToRect(labels[i].rect), g_Settings.Txt_clr, DT_END_ELLIPSIS);
     // "100 %" is wider than its 30-pixel box and the panel ends 7 pixels past it: the value is
     // never cut short, it ends 3 pixels before the panel's edge and grows to the left.
     if (s.brightnessShown) {

@@ -69,7 +69,6 @@ class CLedDlg : public ui::WindowBase {
   void OnCommand(WPARAM wParam);
   void OnPaint();
   void DrawLabel(HDC dc, const std::u16string& text, const RECT& rect, COLORREF color, UINT format) const;
-  void DrawWrappedLabel(HDC dc, const std::u16string& text, const RECT& rect) const;
   void OnSlider(UINT msg, WPARAM value, LPARAM id);
   void OnBackgroundPress(LPARAM lParam);
   void OnContextMenu(LPARAM lParam);
@@ -79,7 +78,6 @@ class CLedDlg : public ui::WindowBase {
   ui::SkinImage m_background;
   ui::OffscreenBuffer m_buffer;
   ui::Font m_font;
-  ui::Font m_smallFont;
   CPngSliderBar m_brightness;
   CPngSliderBar m_speed;
   CPngBtn m_alwaysOn;

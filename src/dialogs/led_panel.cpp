@@ -48,7 +48,7 @@ RECT32 Above(int left, int top) { return RECT32{left, top - 24, left + 220, top 
 
 int LedPanelLabels(const LedPanelState& s, LedLabel* out, int capacity) {
   const LedLabel all[] = {
-      {&TextSlots::tc_msg1, kAlwaysOnLabelRect, true},
+      {&TextSlots::tc_msg1, kAlwaysOnLabelRect},
       {&TextSlots::tc_adv_str7, Above(kBrightnessSliderRect.left, kBrightnessSliderRect.top)},
       {&TextSlots::tc_adv_str19, Above(kSpeedSliderRect.left, kSpeedSliderRect.top)},
       {&TextSlots::tc_adv_str13, Above(kLeftArrowX, kArrowY)},

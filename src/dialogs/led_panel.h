@@ -80,26 +80,24 @@ constexpr RECT32 kBrightnessSliderRect = {15, 79, 195, 97};
 constexpr RECT32 kBrightnessValueRect = {205, 77, 235, 97};
 constexpr RECT32 kSpeedSliderRect = {15, 137, 195, 155};
 constexpr RECT32 kSpeedValueRect = {205, 135, 230, 155};
-constexpr int kAlwaysOnX = 5, kAlwaysOnY = 15;
-constexpr int kModeComboX = 90, kModeComboY = 15;
+// The always-on check box and its caption head the panel on a row of their own, in the column of
+// the random colour box; the mode drop-down follows below, in the column of the sliders. Side by
+// side, the drop-down left the caption 60 pixels.
+constexpr int kAlwaysOnX = 15, kAlwaysOnY = 7;
+constexpr int kModeComboX = 15, kModeComboY = 29;
 constexpr int kGroupComboX = 15, kGroupComboY = 137;
 constexpr int kLeftArrowX = 15, kRightArrowX = 77, kArrowY = 205;
 constexpr int kSwatchX = 15, kSwatchY = 205, kSwatchSide = 20, kSwatchGap = 10;
 constexpr int kRandomX = 15, kRandomY = 235;
 constexpr int kComboListWidth = 133;
 
-// A caption the panel draws, and where. A wrapped caption breaks between words onto a second
-// line in the panel's small font.
+// A caption the panel draws, one line of its font, and where.
 struct LedLabel {
   std::u16string TextSlots::*text;
   RECT32 rect;
-  bool wrapped = false;
 };
 
-// The check box's caption shares the top row with the mode drop-down, which leaves it the 60
-// pixels between the box and the drop-down: two lines of the small font.
-constexpr RECT32 kAlwaysOnLabelRect = {29, 11, kModeComboX - 2, 43};
-constexpr int kLedSmallFontHeight = 12;
+constexpr RECT32 kAlwaysOnLabelRect = {kAlwaysOnX + 24, kAlwaysOnY - 2, 235, kAlwaysOnY + 18};
 // The captions for what the state shows, each only while its control is shown.
 int LedPanelLabels(const LedPanelState& state, LedLabel* out, int capacity);
 

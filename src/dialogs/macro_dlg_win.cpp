@@ -46,6 +46,8 @@ constexpr COLORREF kFieldBack = 0x141414;
 constexpr COLORREF kListFrame = 0x646464;
 constexpr uint32_t kListAlpha = 0xC8;
 constexpr UINT kLabelFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+// Posted by the library's scan once the files it had to read are read.
+constexpr UINT kScanLanded = WM_APP + 0x32;
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 std::u16string Narrow(const wchar_t* text) {
@@ -121,7 +123,7 @@ bool CMacroDlg::Build(HWND owner) {
   {
     // Thousands of items: the tree repaints once, after the last.
     TreeModel::Batch batch(m_libraryTree.Model());
-    m_editor.Open();
+    m_editor.Open([window = hwnd()] { PostMessageW(window, kScanLanded, 0, 0); });
   }
   // Tells in the log whether opening the editor read any macro twice.
   LogPrint(u"CMacroDlg: %d library items, %d macros in memory", static_cast<int>(m_library.Count()),
@@ -245,8 +247,6 @@ void CMacroDlg::Draw(HDC dc, const RECT& client) {
   text(g_Texts.tc_macro_list, RECT{lib.left + 2, lib.top - 20, lib.left + 140, lib.top});
   text(g_Texts.tc_macro_key_list, RECT{keys.left + 2, keys.top - 20, keys.left + 140, keys.top});
   text(g_Texts.tc_macro_msg9, RECT{lib.left, lib.bottom + 10, lib.left + 400, lib.bottom + 30});
-  const RECT insert = ControlRect(m_insert.hwnd(), hwnd());
-  text(g_Texts.tc_macro_loop, RECT{insert.left, insert.top - 20, insert.left + 200, insert.top});
   const std::pair<const CPngBtn*, const std::u16string*> labels[] = {
       {&m_delayCheck, &g_Texts.tc_macro_auto}, {&m_mode2, &g_Texts.tc_macro_loop2}, {&m_mode0, &g_Texts.tc_macro_loop1}};
   for (const auto& label : labels) {
@@ -266,7 +266,8 @@ void CMacroDlg::OnCommand(WPARAM wParam, HWND from) {
 void CMacroDlg::OnButton(HWND from) {
   controls::CloseSkinnedMenu(hwnd());
   if (from == m_exit.hwnd()) {
-    EndModal(1);
+    if (m_editor.OnExitButton()) EndModal(1);
+    else Refresh();
     return;
   }
   if (from == m_record.hwnd()) {
@@ -319,16 +320,9 @@ void CMacroDlg::OnTreeClick(WPARAM control, LPARAM item, bool right) {
 
 void CMacroDlg::OpenMenu(const std::vector<MacroMenuItem>& items, uint32_t menuNumber, int x, int y, int width) {
   if (items.empty()) return;
-  std::vector<VorlaxItem> menu(items.size());
-  for (size_t i = 0; i < items.size(); ++i) {
-    VorlaxItem& out = menu[i];
-    out = VorlaxItem{};
-    out.dwState = kVorlaxItemNormal;
-    out.dwValue = items[i].value;
-    const std::u16string& caption = *items[i].caption;
-    const size_t n = std::min(caption.size(), static_cast<size_t>(kVorlaxCaptionChars));
-    std::copy(caption.begin(), caption.begin() + static_cast<std::ptrdiff_t>(n), out.szText);
-  }
+  std::vector<VorlaxItem> menu;
+  menu.reserve(items.size());
+  for (const MacroMenuItem& item : items) menu.push_back(controls::MenuItem(item.value, *item.caption));
   controls::OpenSkinnedMenu(hwnd(), x, y, width, menuNumber, menu.data(), static_cast<int32_t>(menu.size()));
 }
 
@@ -379,6 +373,13 @@ LRESULT CMacroDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       m_editor.OnMenuPicked(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
       Refresh();
       return 0;
+    case kScanLanded: {
+      TreeModel::Batch batch(m_libraryTree.Model());
+      if (m_editor.OnScanLanded())
+        LogPrint(u"CMacroDlg: %d library items, %d macros in memory", static_cast<int>(m_library.Count()),
+                 static_cast<int>(MacroList.GetCount()));
+      return 0;
+    }
     case WM_MACRO_KEY:
       m_editor.OnMacroKey(static_cast<uint32_t>(wParam), (lParam & 0x80) != 0, GetMessageTime());
       Refresh();
@@ -464,6 +465,12 @@ bool CMacroDlg::ChooseFolder(std::u16string* path) {
   if (!ok || !buffer[0]) return false;
   *path = Narrow(buffer);
   return true;
+}
+
+void CMacroDlg::SetBusy(bool busy) {
+  // The thread handles no messages meanwhile, so the cursor set here stays until it is put back.
+  if (busy) m_cursorBeforeBusy = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  else SetCursor(m_cursorBeforeBusy ? m_cursorBeforeBusy : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 int RunMacroDlg(HWND owner) {

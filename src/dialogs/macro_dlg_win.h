@@ -44,6 +44,9 @@ class CMacroDlg : public ui::WindowBase, private MacroUi {
   bool AskSavePath(const std::u16string& fileName, std::u16string* path) override;
   bool AskOpenPath(std::u16string* path) override;
   bool ChooseFolder(std::u16string* path) override;
+  void SetBusy(bool busy) override;
+
+  HCURSOR m_cursorBeforeBusy = nullptr;
 
   bool Build(HWND owner);
   void CreateButtons();

@@ -1,5 +1,6 @@
 #include "macro/macro_editor.h"
 
+#include <mutex>
 #include <utility>
 
 #include "config/text_table.h"
@@ -18,6 +19,14 @@ uint32_t ModifierCode(uint8_t modifiers) {
   if (modifiers & 0x44) return 164;
   if (modifiers & 0x88) return 91;
   return 0;
+}
+
+// Records are changed only while the apply worker cannot be reading them.
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+void MarkDirty(StMacro* record, uint32_t bits) {
+  Lock lock(ProfileDataMutex());
+  if (record) record->dwDirtyFlags |= bits;
 }
 
 // Enter, Escape, Space and F1 would close the dialog or call for help.
@@ -52,9 +61,12 @@ MacroEditor::MacroEditor(MacroTreeModel& tree, MacroUi& ui, const MacroEditorCon
     : m_tree(tree), m_ui(ui), m_config(config),
       m_library(tree, ui, config.appDataFolder, config.foldersFlag, config.mouseMask) {}
 
-void MacroEditor::Open() { m_library.Load(); }
+void MacroEditor::Open(MacroLibraryScan::Landed scanLanded) {
+  m_scan.Start(m_config.appDataFolder, &m_tree, m_config.foldersFlag, std::move(scanLanded));
+}
 
 void MacroEditor::Close() {
+  m_scan.Stop();
   m_recorder.Stop();
   m_library.FlushAll();
 }
@@ -66,12 +78,12 @@ void MacroEditor::SetEvents(MacroEventList events) {
 }
 
 void MacroEditor::MarkEvents() {
-  if (StMacro* m = CurrentMacro()) m->dwDirtyFlags |= kMacroDirtyEvents;
+  MarkDirty(CurrentMacro(), kMacroDirtyEvents);
   m_saveVisible = true;
 }
 
 void MacroEditor::MarkOptions() {
-  if (StMacro* m = CurrentMacro()) m->dwDirtyFlags |= kMacroDirtyOptions;
+  MarkDirty(CurrentMacro(), kMacroDirtyOptions);
   m_saveVisible = true;
 }
 
@@ -218,7 +230,7 @@ bool MacroEditor::ButtonAllowed() {
 void MacroEditor::OnRecordButton() {
   if (IsRecording()) {
     m_recorder.Stop();
-    if (StMacro* m = CurrentMacro()) m->dwDirtyFlags |= kMacroDirtyBits;
+    MarkDirty(CurrentMacro(), kMacroDirtyBits);
     m_saveVisible = true;
     return;
   }
@@ -271,6 +283,7 @@ void MacroEditor::OnLoopTextChanged(const std::u16string& text) {
 void MacroEditor::OnSave() {
   if (!ButtonAllowed()) return;
   StMacro* record = CurrentMacro();
+  std::unique_lock<std::recursive_mutex> lock(ProfileDataMutex());
   if (record && (record->dwDirtyFlags & kMacroDirtyOptions)) {
     record->bAutoDelay = m_delayChecked ? 1 : 0;
     if (m_mode2) {
@@ -289,10 +302,12 @@ void MacroEditor::OnSave() {
     if (!(events == m_events)) SetEvents(std::move(events));
     StoreEvents(m_events, *record);
   }
+  lock.unlock();  // the flush takes it for itself, and not while it writes the file
   MacroNode* item = m_tree.Selected();
   if (item && item->IsMacro()) {
     Flush_Dirty_Macro(item, &m_tree, m_config.appDataFolder);
     // Still marked changed: the file could not be written, and the button says so.
+    lock.lock();
     m_saveVisible = record && (record->dwDirtyFlags & kMacroDirtyBits) != 0;
   }
 }

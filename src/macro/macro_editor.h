@@ -3,7 +3,8 @@
 // current macro and, through the library commands, to the library. The window turns messages
 // into these calls and shows the state after each one:
 //
-//   WM_INITDIALOG         tree.SetObserver(library tree view); Open()
+//   WM_INITDIALOG         tree.SetObserver(library tree view); Open(post a message to itself)
+//   that message          OnScanLanded()   (the macros whose files were read meanwhile)
 //   WM_DESTROY            Close()   (writes every changed macro, however the dialog ends)
 //   WM_TREE_CLICK 261     OnLibraryClick(node of lParam or null)
 //   WM_TREE_CLICK 262     OnEventClick(row of lParam or -1)
@@ -11,6 +12,7 @@
 //   WM_TREE_RCLICK 262    flags = OnEventRightClick(...); likewise
 //   WM_MENU_PICKED        OnMenuPicked(wParam, lParam)
 //   record button         OnRecordButton()
+//   exit button           OnExitButton(): true closes the dialog
 //   other buttons         ButtonAllowed() first; then OnDelayCheck / OnMode0 / OnMode2 / OnSave;
 //                         insert: items = OnInsertButton(), a menu numbered kMenuInsert if any
 //   EN_CHANGE 263         OnLoopTextChanged(field text)
@@ -30,6 +32,7 @@
 #include "macro/macro_event_list.h"
 #include "macro/macro_library_commands.h"
 #include "macro/macro_recorder.h"
+#include "macro/macro_scan.h"
 #include "macro/macro_tree.h"
 #include "macro/macro_ui.h"
 
@@ -70,9 +73,13 @@ class MacroEditor {
  public:
   MacroEditor(MacroTreeModel& tree, MacroUi& ui, const MacroEditorConfig& config);
 
-  // Opening loads the library into the tree; closing (however the window goes) writes every
-  // macro with a dirty bit.
-  void Open();
+  // Opening lists the library into the tree. With `scanLanded` the files no scan has read yet
+  // are read on a thread of their own, and `scanLanded` is called there when they are (the
+  // window posts itself a message and calls OnScanLanded); without it they are read at once.
+  // Closing (however the window goes) writes every macro with a dirty bit.
+  void Open(MacroLibraryScan::Landed scanLanded = nullptr);
+  // True when macros came in; the selection and the current macro stay as they were.
+  bool OnScanLanded() { return m_scan.Land(); }
   void Close();
 
   // --- What the window shows -------------------------------------------------------------
@@ -104,6 +111,9 @@ class MacroEditor {
   // Every button but the record button first asks this; false while recording, after telling
   // the user to stop first.
   bool ButtonAllowed();
+  // The exit button: true when the dialog may close; while recording it is refused as the other
+  // buttons are.
+  bool OnExitButton() { return ButtonAllowed(); }
   void OnRecordButton();
   void OnDelayCheck();
   void OnMode0();
@@ -135,6 +145,7 @@ class MacroEditor {
   MacroUi& m_ui;
   MacroEditorConfig m_config;
   MacroLibraryCommands m_library;
+  MacroLibraryScan m_scan;
   MacroRecorder m_recorder;
 
   MacroEventList m_events;

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "log/log.h"
-#include "platform/u16.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -135,11 +135,21 @@ bool DeleteFolderTree(const std::u16string& folder) {
 bool IsSameOrBelow(const std::u16string& path, const std::u16string& folder) {
   const std::u16string p = WithoutTrailingSeparators(path), f = WithoutTrailingSeparators(folder);
   if (p.size() < f.size() || f.empty()) return false;
-  for (size_t i = 0; i < f.size(); ++i) {
-    if (IsSeparator(p[i]) && IsSeparator(f[i])) continue;
-    if (u16::ToUpperAscii(p[i]) != u16::ToUpperAscii(f[i])) return false;
-  }
+  if (!plat::SameFileName(p.substr(0, f.size()), f)) return false;
   return p.size() == f.size() || IsSeparator(p[f.size()]) || IsSeparator(f.back());
+}
+
+bool IsVolumeRoot(const std::u16string& path) {
+  std::u16string p = path;
+  while (!p.empty() && IsSeparator(p.back())) p.pop_back();
+  if (p.empty()) return true;
+  if (p.size() == 2 && p[1] == u':') return true;
+  if (p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1])) {
+    size_t seps = 0;
+    for (size_t i = 2; i < p.size(); ++i) seps += IsSeparator(p[i]) ? 1 : 0;
+    return seps <= 1;  // "\\server" or "\\server\share"
+  }
+  return false;
 }
 
 std::u16string LastPathPart(const std::u16string& path) {
@@ -158,7 +168,7 @@ bool CopyFolderTree(const std::u16string& from, const std::u16string& into) {
   return true;
 }
 
-bool CleanItemName(const std::u16string& typed, bool cutExtension, std::u16string* clean) {
+bool CleanItemName(const std::u16string& typed, bool cutExtension, std::u16string* clean, bool isMacro) {
   std::u16string name = typed;
   if (cutExtension) {
     const size_t dot = name.rfind(u'.');
@@ -170,9 +180,12 @@ bool CleanItemName(const std::u16string& typed, bool cutExtension, std::u16strin
   while (end > begin && blank(name[end - 1])) --end;
   name = name.substr(begin, end - begin);
   if (clean) *clean = name;
-  if (name.empty()) return false;
-  for (char16_t c : name)
-    if (c < 0x20 || c == 0x7F || std::u16string(u"\\/:*?\"<>|").find(c) != std::u16string::npos)
-      return false;
-  return true;
+  // A folder the scans never enter would vanish from the tree, with its macros, at the next load.
+  if (!isMacro && IsSkippedFolderName(name)) return false;
+  // The name itself and the file it becomes must both be names the system keeps as given.
+  return plat::IsUsableFileName(name) && plat::IsUsableFileName(ItemFileName(name, isMacro));
+}
+
+std::u16string ItemFileName(const std::u16string& name, bool isMacro) {
+  return isMacro ? name + u".mck" : name;
 }

@@ -37,13 +37,21 @@ bool CopyFolderTree(const std::u16string& from, const std::u16string& into);
 // True when `path` is `folder` or lies below it (either separator, letter case ignored).
 bool IsSameOrBelow(const std::u16string& path, const std::u16string& folder);
 
+// True for the root of a drive or share ("C:\", "D:", "\\server\share"): no folder of its own.
+bool IsVolumeRoot(const std::u16string& path);
+
 // The last component of a path (after its last separator), trailing separators ignored.
 std::u16string LastPathPart(const std::u16string& path);
 
 // A name typed for a macro or folder, cut at its last '.' when `cutExtension` and trimmed of
-// blanks. False when nothing is left or it holds \ / : * ? " < > | or a control character:
-// no file could carry it.
-bool CleanItemName(const std::u16string& typed, bool cutExtension, std::u16string* clean);
+// blanks. False when the name, or the file it becomes (with ".mck" for a macro), is one the
+// system would not keep as given (plat::CheckFileName): empty, a forbidden or control character,
+// "." or "..", a trailing dot or blank, a device name.
+bool CleanItemName(const std::u16string& typed, bool cutExtension, std::u16string* clean,
+                   bool isMacro = false);
+
+// The name of the file (a macro, "<name>.mck") or folder an item of that name is written as.
+std::u16string ItemFileName(const std::u16string& name, bool isMacro);
 
 // A folder name the library scans never enter.
 inline bool IsSkippedFolderName(const std::u16string& name) {

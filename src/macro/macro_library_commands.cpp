@@ -1,12 +1,15 @@
 #include "macro/macro_library_commands.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "config/settings.h"
 #include "config/text_table.h"
 #include "log/log.h"
 #include "macro/macro_files.h"
 #include "macro/macro_library.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/u16.h"
 #include "profile/profile.h"
@@ -25,10 +28,65 @@ void SplitPath(const std::u16string& path, std::u16string* dir, std::u16string* 
 
 bool IsMissing(uint32_t err) { return err == plat::kErrFileNotFound || err == plat::kErrPathNotFound; }
 
+using Lock = std::lock_guard<std::recursive_mutex>;
+
 void DropRecord(uint32_t id) {
-  std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+  Lock lock(ProfileDataMutex());
   RemoveMacroById(id);
+  ForgetMacroFile(id);
 }
+
+void MarkDirty(StMacro* record) {
+  Lock lock(ProfileDataMutex());
+  if (record) record->dwDirtyFlags |= kMacroDirtyBits;
+}
+
+// True when the folder on disk holds an entry the system takes for `fileName` (a macro's file
+// or folder the tree does not show: an invalid file, a folder nested too deep).
+bool TakenOnDisk(const std::u16string& folder, const std::u16string& fileName) {
+  std::vector<plat::DirEntry> entries;
+  if (!plat::ListDirectory(folder, entries)) return false;
+  for (const plat::DirEntry& entry : entries)
+    if (plat::SameFileName(entry.name, fileName)) return true;
+  return false;
+}
+
+// The longest path below a folder, counted from the end of the folder's own path: what its
+// files on disk and its items in the tree add to it.
+size_t LongestBelowOnDisk(const std::u16string& folder, int depth = 0) {
+  std::vector<plat::DirEntry> entries;
+  if (depth > 32 || !plat::ListDirectory(folder, entries)) return 0;
+  size_t longest = 0;
+  for (const plat::DirEntry& entry : entries) {
+    size_t here = 1 + entry.name.size();
+    if (entry.isDirectory && !entry.isLink) here += LongestBelowOnDisk(folder + u"\\" + entry.name, depth + 1);
+    if (here > longest) longest = here;
+  }
+  return longest;
+}
+
+size_t LongestBelowInTree(const MacroNode* node) {
+  size_t longest = 0;
+  for (const auto& child : node->children) {
+    const std::u16string file =
+        child->IsMacro() && !child->fileName.empty() ? child->fileName : ItemFileName(child->text, child->IsMacro());
+    const size_t here = 1 + file.size() + LongestBelowInTree(child.get());
+    if (here > longest) longest = here;
+  }
+  return longest;
+}
+
+// The wait cursor while a long command runs.
+class BusyShown {
+ public:
+  explicit BusyShown(MacroUi& ui) : m_ui(ui) { m_ui.SetBusy(true); }
+  ~BusyShown() { m_ui.SetBusy(false); }
+  BusyShown(const BusyShown&) = delete;
+  BusyShown& operator=(const BusyShown&) = delete;
+
+ private:
+  MacroUi& m_ui;
+};
 
 std::u16string IconPath(const std::u16string& folder, const std::u16string& name) {
   return u16::Format(u"%s\\%s.png", folder.c_str(), name.c_str());
@@ -68,14 +126,14 @@ MacroNode* MacroLibraryCommands::TargetFolder() const {
 bool MacroLibraryCommands::CheckName(const std::u16string& typed, bool cutExtension,
                                      MacroNode* parent, bool isMacro, std::u16string* name) {
   std::u16string folder;
-  // A name no file can carry, or one whose file's path would not fit, makes an item that can
-  // never be written.
-  if (!CleanItemName(typed, cutExtension, name) || !ItemPath(parent, &folder) ||
-      folder.size() + 1 + name->size() + (isMacro ? 4 : 0) > kMacroMaxPathChars) {
+  // A name the system would not keep as given, or one whose file's path would not fit, makes an
+  // item that can never be written, or one written as another file or a device.
+  if (!CleanItemName(typed, cutExtension, name, isMacro) || !ItemPath(parent, &folder) ||
+      !plat::PathFits(folder, ItemFileName(*name, isMacro))) {
     m_ui.ShowMessage(g_Texts.tc_macro_msg23);
     return false;
   }
-  if (m_tree.FindChild(parent, *name)) {
+  if (m_tree.FindChild(parent, *name) || TakenOnDisk(folder, ItemFileName(*name, isMacro))) {
     m_ui.ShowMessage(g_Texts.tc_macro_msg8);
     return false;
   }
@@ -101,14 +159,14 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::NewMacro() {
   StMacro record;
   if (!::NewMacro(name.c_str(), &record)) return Outcome::None;
   {
-    std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+    Lock lock(ProfileDataMutex());
     if (!AppendMacroCopy(record)) return Outcome::None;
   }
   if (!m_tree.InsertMacro(parent, name, record.dwMacroId, true)) {
     DropRecord(record.dwMacroId);
     return Outcome::None;
   }
-  CurrentMacro()->dwDirtyFlags |= kMacroDirtyBits;  // the first flush writes its file
+  MarkDirty(CurrentMacro());  // the first flush writes its file
   return Outcome::MacroCreated;
 }
 
@@ -146,16 +204,29 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::RenameMacro(MacroNode* item,
                                                                 const std::u16string& name,
                                                                 const std::u16string& dir,
                                                                 const std::u16string& oldName) {
-  StMacro* record = FindMacroById(item->value & kIdMask);
-  if (!record) return Outcome::None;
-  u16::CopyTruncated(record->szName, kMacroNameUnits, name);
-  // The name is one of the options a file carries: the flush below takes it to disk.
-  record->dwDirtyFlags |= kMacroDirtyOptions;
+  const uint32_t id = item->value & kIdMask;
+  {
+    Lock lock(ProfileDataMutex());
+    StMacro* record = FindMacroById(id);
+    if (!record) return Outcome::None;
+    u16::CopyTruncated(record->szName, kMacroNameUnits, name);
+    // The name is one of the options a file carries: the flush below takes it to disk.
+    record->dwDirtyFlags |= kMacroDirtyOptions;
+  }
   Flush_Dirty_Macro(item, &m_tree, m_appData);
-  if (!plat::MovePath(dir + oldName, u16::Format(u"%s%s.mck", dir.c_str(), name.c_str()))) {
+  if (item->fileName.empty()) {
+    // Not written yet (its first write failed): there is no file of ours to move, and the one
+    // under the old name, if any, is not ours.
+    m_tree.SetText(item, name);
+    return Outcome::TreeChanged;
+  }
+  const std::u16string newFile = ItemFileName(name, true);
+  if (!plat::MovePath(dir + oldName, dir + newFile)) {
     m_ui.ShowMessage(u16::Format(u"Rename failed. err=0x%x", plat::LastError()));
     return Outcome::None;
   }
+  item->fileName = newFile;
+  SetMacroFile(id, dir + newFile);
   m_tree.SetText(item, name);
   return Outcome::TreeChanged;
 }
@@ -164,20 +235,42 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::RenameFolder(MacroNode* item
                                                                  const std::u16string& name,
                                                                  const std::u16string& dir,
                                                                  const std::u16string& oldName) {
-  // Pending changes must reach the old files before the items (and records) may go.
-  FlushMacroTree(&m_tree, item, m_appData);
   const std::u16string oldPath = dir + oldName, newPath = dir + name;
-  if (!plat::PathExists(oldPath)) {
+  const bool onDisk = plat::PathExists(oldPath);
+  // Every path below must still fit under the new name, or those macros could never be written
+  // (nor the folder renamed back): refused before anything moves.
+  size_t longest = LongestBelowInTree(item);
+  if (onDisk) longest = std::max(longest, LongestBelowOnDisk(oldPath));
+  if (newPath.size() + longest > plat::kMaxPathChars) {
+    m_ui.ShowMessage(g_Texts.tc_macro_msg23);
+    return Outcome::None;
+  }
+  // Pending changes reach the old files first; the records stay whatever happens.
+  FlushMacroTree(&m_tree, item, m_appData);
+  if (!onDisk) {
     // Never written (no macro in it yet): the folder lives only in the tree.
     m_tree.SetText(item, name);
     return Outcome::TreeChanged;
   }
 
-  // Icons are loaded from their paths, which all change: such items are read again.
+  // Icons are loaded from their paths, which all change: such items are read again from disk,
+  // which only shows what the flush could write.
   bool shown = !item->imagePath.empty();
   m_tree.Walk(item, [&](MacroNode* n) { return shown = shown || !n->imagePath.empty(); }, true);
+  if (shown) {
+    bool unwritten = false;
+    m_tree.Walk(item, [&](MacroNode* n) {
+      Lock lock(ProfileDataMutex());
+      const StMacro* record = n->IsMacro() ? FindMacroById(n->value & kIdMask) : nullptr;
+      return unwritten = record && (record->dwDirtyFlags & kMacroDirtyBits) != 0;
+    }, true);
+    if (unwritten) {
+      m_ui.ShowMessage(u"Rename failed.");
+      return Outcome::None;
+    }
+  }
   MacroNode* parent = item->parent;
-  if (shown) RemoveItemAndRecords(item);
+  if (shown) m_tree.Remove(item);
   const std::u16string oldIcon = IconPath(oldPath, oldName), newIcon = IconPath(oldPath, name);
   const bool iconMoved = plat::MovePath(oldIcon, newIcon);
 
@@ -188,6 +281,7 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::RenameFolder(MacroNode* item
     m_ui.ShowMessage(u16::Format(u"Rename failed. err=0x%x", err));
     return shown ? Outcome::ItemDeleted : Outcome::None;
   }
+  MoveMacroFiles(oldPath, newPath);
   if (!shown) {
     m_tree.SetText(item, name);
     return Outcome::TreeChanged;
@@ -214,13 +308,18 @@ MacroNode* MacroLibraryCommands::ScanFolderInto(MacroNode* parent, const std::u1
 }
 
 void MacroLibraryCommands::RemoveItemAndRecords(MacroNode* item) {
-  std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
-  m_tree.Walk(item, [this](MacroNode* n) {
-    if (n->IsMacro()) RemoveMacroById(n->value & kIdMask);
+  Lock lock(ProfileDataMutex());
+  const auto drop = [](const MacroNode* n) {
+    if (!n->IsMacro()) return;
+    RemoveMacroById(n->value & kIdMask);
+    ForgetMacroFile(n->value & kIdMask);
+  };
+  m_tree.Walk(item, [&](MacroNode* n) {
+    drop(n);
     m_tree.Remove(n);
     return false;
   }, true);
-  if (item->IsMacro()) RemoveMacroById(item->value & kIdMask);
+  drop(item);
   m_tree.Remove(item);
 }
 
@@ -232,7 +331,9 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::Delete() {
   }
   if (!m_ui.Confirm(g_Texts.tc_msg6)) return Outcome::None;
   std::u16string path;
-  if (!ItemPath(item, &path)) {
+  // Whatever the tree holds, nothing outside the library folder (nor the folder itself) is
+  // ever removed.
+  if (!ItemPath(item, &path) || !plat::IsStrictlyInside(path, MacroFolderPath(m_appData))) {
     m_ui.ShowMessage(u"Get file path failed.");
     return Outcome::None;
   }
@@ -263,8 +364,12 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::ExportMacro() {
                                                                record->szName, kMacroNameUnits))
                                                 .c_str()));
   if (!m_ui.AskSavePath(name, &target)) return Outcome::None;
-  if (!plat::CopyFileTo(source, target, true))
-    LogPrint(u"ExportMacro: copy file err=0x%x", plat::LastError());
+  if (!plat::CopyFileTo(source, target, true)) {
+    // Told, not only logged: a user who believes the macro is saved elsewhere may delete it.
+    const std::u16string notice = u16::Format(u"ExportMacro: copy file err=0x%x", plat::LastError());
+    LogPrint(u"%s", notice.c_str());
+    m_ui.ShowMessage(notice);
+  }
   return Outcome::None;
 }
 
@@ -282,7 +387,7 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::ImportMacro() {
   u16::CopyTruncated(record.szName, kMacroNameUnits, name);
   record.dwMacroId = MakeProfileId();
   {
-    std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+    Lock lock(ProfileDataMutex());
     if (!AppendMacroCopy(record)) return Outcome::None;
   }
   MacroNode* item = m_tree.InsertMacro(parent, name, record.dwMacroId, true, kImportedSubType, 0);
@@ -290,7 +395,7 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::ImportMacro() {
     DropRecord(record.dwMacroId);
     return Outcome::None;
   }
-  CurrentMacro()->dwDirtyFlags |= kMacroDirtyBits;
+  MarkDirty(CurrentMacro());  // written as a new file: a file already there is never replaced
   Flush_Dirty_Macro(item, &m_tree, m_appData);
   return Outcome::MacroImported;
 }
@@ -307,10 +412,23 @@ MacroLibraryCommands::Outcome MacroLibraryCommands::ImportFolder() {
   if (!m_ui.ChooseFolder(&chosen)) return Outcome::None;
   const std::u16string name = LastPathPart(chosen);
   if (chosen.find_last_of(u"\\/") == std::u16string::npos || name.empty()) return Outcome::None;
-  if (m_tree.FindChild(target, name)) {
+  // A folder of the library would be copied into the library again.
+  if (IsSameOrBelow(chosen, MacroFolderPath(m_appData))) {
+    m_ui.ShowMessage(g_Texts.tc_macro_msg24);
+    return Outcome::None;
+  }
+  // A whole drive ("C:" is no folder name) would be walked to its last file.
+  std::u16string clean;
+  if (IsVolumeRoot(chosen) || !CleanItemName(name, false, &clean) || clean != name ||
+      !plat::PathFits(targetPath, name)) {
+    m_ui.ShowMessage(g_Texts.tc_macro_msg23);
+    return Outcome::None;
+  }
+  if (m_tree.FindChild(target, name) || TakenOnDisk(targetPath, name)) {
     m_ui.ShowMessage(g_Texts.tc_macro_msg8);
     return Outcome::None;
   }
+  BusyShown busy(m_ui);
   if (!CopyFolderTree(chosen, targetPath)) {
     m_ui.ShowMessage(g_Texts.tc_macro_msg24);
     return Outcome::None;
@@ -339,7 +457,7 @@ bool MacroLibraryCommands::AddMacro(const StMacro& record) {
   const std::u16string name(record.szName, u16::BoundedLength(record.szName, kMacroNameUnits));
   if (m_tree.FindChild(m_tree.Root(), name)) return false;
   {
-    std::lock_guard<std::recursive_mutex> lock(ProfileDataMutex());
+    Lock lock(ProfileDataMutex());
     if (!FindMacroById(record.dwMacroId & kIdMask) && !AppendMacroCopy(record)) return false;
   }
   return m_tree.InsertMacro(m_tree.Root(), name, record.dwMacroId, false) != nullptr;

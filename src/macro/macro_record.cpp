@@ -166,11 +166,14 @@ bool WriteMacroRecord(plat::File file, StMacro& record) {
 }
 
 bool WriteMacroFile(const std::u16string& path, StMacro& record) {
-  plat::File file = plat::OpenFile(path, plat::FileMode::CreateAlways);
+  plat::File file = plat::OpenFile(path, plat::FileMode::CreateNew);
   if (!file) return false;
   bool ok = WriteMacroRecord(file, record);
   uint32_t error = plat::LastError();
   plat::CloseFile(file);
-  if (!ok) plat::SetLastError(error);
+  if (!ok) {
+    plat::RemoveFile(path);  // ours, made just now: no half record stays behind
+    plat::SetLastError(error);
+  }
   return ok;
 }

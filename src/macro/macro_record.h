@@ -131,5 +131,6 @@ MacroReadResult ReadMacroBytes(const uint8_t* data, size_t size, MacroReadMode m
 // Clears both dirty bits of the record, then writes its 834 encoded bytes to an open file.
 // On a write failure the bits stay cleared and plat::LastError() tells why.
 bool WriteMacroRecord(plat::File file, StMacro& record);
-// Creates or replaces the file with the record (dirty bits cleared first, as above).
+// Creates the file with the record (dirty bits cleared first, as above), only where no file is
+// yet: an existing one fails with kErrFileExists and stays as it was.
 bool WriteMacroFile(const std::u16string& path, StMacro& record);

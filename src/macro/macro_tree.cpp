@@ -1,13 +1,18 @@
 #include "macro/macro_tree.h"
 
-#include "platform/u16.h"
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/file_names.h"
 
 MacroTreeModel::MacroTreeModel() { m_root.kind = MacroNodeKind::Root; }
 
-MacroNode* MacroTreeModel::Append(MacroNode* parent, std::unique_ptr<MacroNode> node, bool select) {
+MacroNode* MacroTreeModel::Append(MacroNode* parent, std::unique_ptr<MacroNode> node, bool select,
+                                  size_t position) {
   node->parent = parent;
   MacroNode* raw = node.get();
-  parent->children.push_back(std::move(node));
+  auto& siblings = parent->children;
+  siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(std::min(position, siblings.size())), std::move(node));
   ++m_count;
   if (m_observer) m_observer->OnInserted(raw);
   if (select) {
@@ -27,11 +32,16 @@ MacroNode* MacroTreeModel::InsertFolder(MacroNode* parent, const std::u16string&
   node->kind = MacroNodeKind::Folder;
   node->text = name;
   node->imagePath = imagePath;
-  return Append(parent, std::move(node), select);
+  return Append(parent, std::move(node), select, SIZE_MAX);
 }
 
 MacroNode* MacroTreeModel::InsertMacro(MacroNode* parent, const std::u16string& name, uint32_t id,
                                        bool select, uint32_t subType, uint32_t textOffset) {
+  return InsertMacroAt(parent, SIZE_MAX, name, id, select, subType, textOffset);
+}
+
+MacroNode* MacroTreeModel::InsertMacroAt(MacroNode* parent, size_t position, const std::u16string& name,
+                                         uint32_t id, bool select, uint32_t subType, uint32_t textOffset) {
   if (!parent || parent->IsMacro()) return nullptr;
   std::unique_ptr<MacroNode> node(new MacroNode);
   node->kind = MacroNodeKind::Macro;
@@ -39,7 +49,7 @@ MacroNode* MacroTreeModel::InsertMacro(MacroNode* parent, const std::u16string& 
   node->value = id;
   node->subType = subType;
   node->textOffset = textOffset;
-  return Append(parent, std::move(node), select);
+  return Append(parent, std::move(node), select, position);
 }
 
 size_t MacroTreeModel::CountBelow(const MacroNode* node) const {
@@ -96,9 +106,7 @@ void MacroTreeModel::Select(MacroNode* node) {
 MacroNode* MacroTreeModel::FindChild(const MacroNode* parent, const std::u16string& name) const {
   if (!parent) return nullptr;
   for (const auto& child : parent->children)
-    if (child->text.size() == name.size() &&
-        u16::EqualNoCase(child->text.c_str(), name.c_str(), name.size()))
-      return child.get();
+    if (plat::SameFileName(child->text, name)) return child.get();
   return nullptr;
 }
 

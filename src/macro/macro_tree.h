@@ -18,6 +18,9 @@ struct MacroNode {
   uint32_t subType = 0;      // 5 for a macro imported in this session, else 0
   uint32_t textOffset = 5;   // extra x-offset of the text; 0 for an imported macro
   std::u16string imagePath;  // the folder's icon (G.png inside G) when the file exists
+  // A macro's file in its parent's folder, as it was read ("notes.txt") or last written; empty
+  // until the macro is first written, when it becomes "<text>.mck".
+  std::u16string fileName;
   bool expanded = false;
   MacroNode* parent = nullptr;
   std::vector<std::unique_ptr<MacroNode>> children;
@@ -31,7 +34,7 @@ struct MacroNode {
 class MacroTreeObserver {
  public:
   virtual ~MacroTreeObserver() = default;
-  virtual void OnInserted(MacroNode* node) = 0;  // now the last child of node->parent
+  virtual void OnInserted(MacroNode* node) = 0;  // now in its place among node->parent's children
   virtual void OnRemoving(MacroNode* node) = 0;  // before: node and everything below it go
   virtual void OnChanged(MacroNode* node) = 0;   // text or expanded state
   virtual void OnSelected(MacroNode* node) = 0;  // null: nothing selected
@@ -57,6 +60,9 @@ class MacroTreeModel {
                           const std::u16string& imagePath, bool select);
   MacroNode* InsertMacro(MacroNode* parent, const std::u16string& name, uint32_t id, bool select,
                          uint32_t subType = 0, uint32_t textOffset = 5);
+  // The same at `position` among the parent's children (past the last: after it).
+  MacroNode* InsertMacroAt(MacroNode* parent, size_t position, const std::u16string& name, uint32_t id,
+                           bool select = false, uint32_t subType = 0, uint32_t textOffset = 5);
 
   // Removes the node and everything below it (records are the caller's). The root stays;
   // Remove(Root()) empties the tree.
@@ -68,8 +74,8 @@ class MacroTreeModel {
   MacroNode* Selected() const { return m_selected; }
   void Select(MacroNode* node);
 
-  // The child of `parent` named `name`, letter case ignored; folders and macros share one name
-  // space.
+  // The child of `parent` named `name`, letter case ignored as the file system ignores it
+  // (plat::SameFileName); folders and macros share one name space.
   MacroNode* FindChild(const MacroNode* parent, const std::u16string& name) const;
   static int Ancestors(const MacroNode* node);  // not counting the root
   bool Contains(const MacroNode* node) const;
@@ -82,7 +88,7 @@ class MacroTreeModel {
   bool Walk(MacroNode* parent, const Visitor& visit, bool recursive);
 
  private:
-  MacroNode* Append(MacroNode* parent, std::unique_ptr<MacroNode> node, bool select);
+  MacroNode* Append(MacroNode* parent, std::unique_ptr<MacroNode> node, bool select, size_t position);
   bool IsBelow(const MacroNode* node, const MacroNode* ancestor) const;
   size_t CountBelow(const MacroNode* node) const;
 

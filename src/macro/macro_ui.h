@@ -31,4 +31,6 @@ class MacroUi {
   virtual bool AskOpenPath(std::u16string* path) = 0;
   // The system's folder browser; false for Cancel or a folder without a file-system path.
   virtual bool ChooseFolder(std::u16string* path) = 0;
+  // A long command runs (true) or has ended (false): the window shows the wait cursor.
+  virtual void SetBusy(bool busy) { (void)busy; }
 };

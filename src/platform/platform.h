@@ -56,6 +56,7 @@ enum class FileMode {
   ReadExisting,  // read access, others may read, the file must exist
   ReadShared,    // the same, and others may also write (a file another program holds open)
   CreateAlways,  // read and write access, others may read and write, replaces any file
+  CreateNew,     // the same, but only where no file exists yet (else kErrFileExists)
 };
 
 File OpenFile(const std::u16string& path, FileMode mode);
@@ -198,6 +199,9 @@ struct Hooks {
   std::function<void(const std::u16string& text)> debugOutput;
   // Returns a Windows error code to make a write to `path` fail with, or 0 to let it through.
   std::function<uint32_t(const std::u16string& path)> failWrite;
+  // The same for reads: a read of `path` fails with the code after the first `*goodBytes`
+  // bytes of the file were handed out.
+  std::function<uint32_t(const std::u16string& path, uint32_t* goodBytes)> failRead;
   std::function<bool(KnownFolder which, std::u16string& out)> knownFolder;
   std::function<std::u16string()> programFolder;
 };

@@ -100,6 +100,14 @@ uint32_t MakeProfileId() {
   return id;
 }
 
+uint32_t MakeProfileIdNow() {
+  const plat::LocalTime t = plat::NowLocal();
+  uint32_t id = ProfileIdFromTime(t.hour, t.minute, t.second, t.milliseconds);
+  while (IsIdTaken(id)) id = (id + 1) & kIdMask;
+  Registry().issued.insert(id);
+  return id;
+}
+
 void NewProfile(const char16_t* name, PROFILEINFO* out) {
   if (!name || !out) return;
   std::memset(out, 0, sizeof *out);

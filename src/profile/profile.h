@@ -13,6 +13,9 @@
 // identifier that is 0 (the mark of an empty slot), was already handed out by this process, or is
 // held by a profile in the list or by anything a registered check knows (macros) is made again.
 uint32_t MakeProfileId();
+// The same without the wait, for many identifiers in a row (a folder of macros): the clock is
+// read once and a taken value is stepped past until one is free.
+uint32_t MakeProfileIdNow();
 
 // The identifier from one reading of the clock, without waiting and without the checks.
 uint32_t ProfileIdFromTime(uint16_t hour, uint16_t minute, uint16_t second, uint16_t milliseconds);

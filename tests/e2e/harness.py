@@ -29,6 +29,15 @@ def wine_env(extra=None):
     return env
 
 
+def folder_env(folder, env):
+    """Adds the WINEDLLOVERRIDES entry a program folder asks for in its wine-dll-overrides.txt (the
+    hidtest folder: the simulated system HID layer in place of Wine's)."""
+    overrides = Path(folder) / "wine-dll-overrides.txt"
+    if overrides.exists():
+        env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";" + overrides.read_text().strip()
+    return env
+
+
 def wine_user_dir(env=None):
     env = env or wine_env()
     users = Path(env["WINEPREFIX"]) / "drive_c" / "users"
@@ -97,7 +106,7 @@ class Velkor:
 
     def __init__(self, folder, env=None):
         self.folder = folder
-        self.env = wine_env(env)
+        self.env = folder_env(folder.path, wine_env(env))
         self.proc = subprocess.Popen([WINE, str(folder.file("Velkor.exe"))], cwd=folder.path, env=self.env,
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)

@@ -14,9 +14,11 @@ PANEL_LEFT, PANEL_TOP = 19, 244
 # Thumb centres of the brightness slider for the values 1..5, in panel pixels.
 BRIGHTNESS_X = [15 + p for p in (12, 51, 90, 129, 168)]
 BRIGHTNESS_Y = 79 + 9
-# The mode drop-down (137 x 24 at panel (90, 15)) opens its menu below itself, 20 pixels a row.
-MODE_COMBO = (90 + 68, 15 + 12)
-MODE_MENU_TOP = 15 + 24
+# The mode drop-down (137 x 24 at panel (15, 29), below the check box's row) opens its menu below
+# itself, 20 pixels a row.
+MODE_LEFT, MODE_TOP = 15, 29
+MODE_COMBO = (MODE_LEFT + 68, MODE_TOP + 12)
+MODE_MENU_TOP = MODE_TOP + 24
 WIRE = re.compile(r"t=(\d+) col=(\d+) len=(\d+) (ok|fail) ([0-9a-f]*)")
 
 
@@ -104,7 +106,7 @@ def test_a_set_slider_is_sent_at_once_and_a_drag_sends_nothing():
 def test_a_chosen_mode_is_sent_at_once():
     with running("led-mode-now", 1) as (folder, state):
         h.click(state["x"] + PANEL_LEFT + MODE_COMBO[0], state["y"] + PANEL_TOP + MODE_COMBO[1])
-        row = (state["x"] + PANEL_LEFT + 90 + 40, state["y"] + PANEL_TOP + MODE_MENU_TOP + 5 * 20 + 10)
+        row = (state["x"] + PANEL_LEFT + MODE_LEFT + 40, state["y"] + PANEL_TOP + MODE_MENU_TOP + 5 * 20 + 10)
         h.wait_until(lambda: h.probe("at", h.TITLE, str(row[0]), str(row[1])).get("inside") == 0, 10,
                      "the mode menu to open over the panel")
         h.screenshot("lighting-mode-menu")

@@ -7,6 +7,21 @@ import harness as h
 import main_window as mw
 
 
+MENU_CLASS = "VorlaxMenu"
+ROW, SEPARATOR = 20, 9  # the skinned menu's rows and its separator line
+
+
+WM_KEYDOWN, VK_ESCAPE = 0x0100, 0x1B
+
+
+def open_tray_menu():
+    mw.post(mw.WM_TRAY_NOTIFY, 0, mw.TRAY_MENU)
+    menu = h.wait_until(lambda: (lambda s: s.get("visible") == 1 and s)(h.probe("class", MENU_CLASS)), 20,
+                        "the tray menu")
+    assert menu["h"] == 2 * ROW + SEPARATOR, menu
+    return menu
+
+
 def folder_with(name, **options):
     folder = h.ProgramFolder(name)
     for key, value in options.items():
@@ -27,12 +42,15 @@ def test_tray_only_starts_hidden_and_opens_from_the_tray():
         mw.wait_visible(True)
         mw.click_child(mw.CLOSE)
         mw.wait_visible(False)
-        # The tray menu comes up at the cursor; its Exit item ends the program.
-        mw.post(mw.WM_TRAY_NOTIFY, 0, mw.TRAY_MENU)
-        h.wait_until(lambda: h.probe("menu").get("visible") == 1, 20, "the tray menu")
-        h.xdotool("key", "Escape")
-        h.wait_until(lambda: h.probe("menu").get("visible") != 1, 20, "the tray menu to close")
-        mw.post(mw.WM_COMMAND, mw.ID_TRAY_EXIT, 0)
+        # The tray menu is one of our skinned menus, at the cursor: Esc closes it, its Exit item
+        # (below a separator line) ends the program. The hidden window holds no keyboard focus
+        # under the window manager, so the Esc is put in the program's queue.
+        open_tray_menu()
+        mw.post(WM_KEYDOWN, VK_ESCAPE, 0)
+        h.wait_until(lambda: h.probe("class", MENU_CLASS).get("found") == 0, 20, "the tray menu to close")
+        menu = open_tray_menu()
+        h.screenshot("tray-menu")
+        h.click(menu["x"] + 40, menu["y"] + ROW + SEPARATOR + ROW // 2)
         assert app.wait_exit(timeout=40) == 0
     finally:
         app.kill()

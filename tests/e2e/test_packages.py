@@ -10,6 +10,7 @@ import zipfile
 import harness as h
 
 WM_CLOSE = 0x0010
+HIDTEST_ONLY = {"hid.dll", "setupapi.dll", "wine-dll-overrides.txt"}
 
 
 def package(suffix):
@@ -49,6 +50,7 @@ def test_silent_install_runs_and_uninstall_keeps_the_data():
     for name in ("Velkor.exe", "velkorctl.exe", "Lodrex.dll", "cfg.ini", "text.xml", "skins/mak.skn",
                  "Uninstall.exe"):
         assert (target / name).exists(), name
+    assert not {p.name.lower() for p in target.iterdir()} & HIDTEST_ONLY
     start_menu = h.wine_user_dir() / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Velkor"
     assert (start_menu / "Velkor.lnk").exists(), list(start_menu.parent.glob("*"))
 
@@ -70,6 +72,9 @@ def test_the_zip_unpacks_to_a_folder_that_runs():
     out = h.BUILD / "e2e-work" / "unzipped"
     shutil.rmtree(out, ignore_errors=True)
     with zipfile.ZipFile(package("win64.zip")) as z:
+        # The simulated system HID layer belongs to the hidtest folder only.
+        names = {n.rsplit("/", 1)[-1].lower() for n in z.namelist()}
+        assert not names & HIDTEST_ONLY, names & HIDTEST_ONLY
         z.extractall(out)
     runs_with_the_simulated_keyboard(FolderAt(out / "Velkor"))
 

@@ -130,7 +130,7 @@ def choose_in_panel(state, combo, row):
 
 # The lighting panel in the main window, and the centres of its mode and game group drop-downs.
 PANEL_LEFT, PANEL_TOP = 19, 244
-MODE_COMBO, GROUP_COMBO = (90 + 68, 15 + 12), (15 + 68, 137 + 12)
+MODE_COMBO, GROUP_COMBO = (15 + 68, 29 + 12), (15 + 68, 137 + 12)
 PER_KEY_MODE, GREEN, GREEN_INDEX = 3, 2, 2
 
 

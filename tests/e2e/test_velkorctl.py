@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""velkorctl.exe under Wine with the simulated keyboard of the demo program folder: the reports
-an apply sends reach the wire log byte for byte, `reports` prints the same bytes, and the exit
-status tells no keyboard and a refused report apart. Also measures how much time an apply spends
-beyond its fixed pauses."""
+"""velkorctl.exe under Wine with the simulated keyboard, once through the demo program folder's
+simulated Lodrex.dll and once through the hidtest folder's shipped Lodrex.dll over the simulated
+system HID layer: the reports an apply sends reach the wire log byte for byte, `reports` prints
+the same bytes, and the exit status tells no keyboard and a refused report apart. Also measures
+how much time an apply spends beyond its fixed pauses."""
 import os
 import re
 import shutil
@@ -80,13 +81,15 @@ def win_path(path):
 
 
 class VelkorCtlTest(unittest.TestCase):
+    FLAVOUR = "demo"
+
     @classmethod
     def setUpClass(cls):
-        if not DIST or not os.path.isfile(os.path.join(DIST, "demo", "velkorctl.exe")):
-            raise unittest.SkipTest("VELKOR_DIST has no demo/velkorctl.exe")
+        if not DIST or not os.path.isfile(os.path.join(DIST, cls.FLAVOUR, "velkorctl.exe")):
+            raise unittest.SkipTest(f"VELKOR_DIST has no {cls.FLAVOUR}/velkorctl.exe")
         cls.tmp = tempfile.mkdtemp(prefix="velkorctl-e2e-")
         cls.prog = os.path.join(cls.tmp, "prog")
-        shutil.copytree(os.path.join(DIST, "demo"), cls.prog)
+        shutil.copytree(os.path.join(DIST, cls.FLAVOUR), cls.prog)
         cls.data = os.path.join(cls.tmp, "data")
         os.makedirs(os.path.join(cls.data, "Mac", "Games"))
         cls.wire = os.path.join(cls.tmp, "wire.log")
@@ -137,8 +140,8 @@ class VelkorCtlTest(unittest.TestCase):
         shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def run_ctl(self, *args, data=None, prog=None, **sim_env):
-        env = harness.wine_env()
-        for name in ("LODREX_SIM_COUNT", "LODREX_SIM_FAIL", "LODREX_SIM_PRODUCT"):
+        env = harness.folder_env(prog or self.prog, harness.wine_env())
+        for name in ("LODREX_SIM_COUNT", "LODREX_SIM_FAIL", "LODREX_SIM_PRODUCT", "LODREX_SIM_BUSY", "LODREX_SIM_UNPLUG"):
             env.pop(name, None)
         env["LODREX_SIM_LOG"] = "Z:" + self.wire.replace("/", "\\")
         env.update({k: str(v) for k, v in sim_env.items()})
@@ -215,11 +218,11 @@ class VelkorCtlTest(unittest.TestCase):
         self.assertEqual(wire[2][4], self.expected[0][1])
         self.assertGreaterEqual(wire[2][0] - wire[0][0], 400)
 
-    def program_copy(self, name, **options):
-        """A copy of the program folder with cfg.ini options changed."""
+    def program_copy(self, name, base=None, **options):
+        """A copy of the program folder (or of `base`) with cfg.ini options changed."""
         folder = os.path.join(self.tmp, name)
         if not os.path.isdir(folder):
-            shutil.copytree(self.prog, folder)
+            shutil.copytree(base or self.prog, folder)
         cfg = os.path.join(folder, "cfg.ini")
         with open(cfg, encoding="utf-8", errors="surrogateescape") as f:
             text = f.read()
@@ -326,6 +329,63 @@ class VelkorCtlTest(unittest.TestCase):
         code, out, err = self.run_ctl("apply", "--flags", "seven")
         self.assertEqual(code, 2)
         self.assertIn("--flags", err)
+
+
+class VelkorCtlOverSystemLayerTest(VelkorCtlTest):
+    """The same, through the Lodrex.dll users get; and each way of the keyboard being there or not
+    reads alike through both libraries."""
+    FLAVOUR = "hidtest"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.demo = os.path.join(cls.tmp, "demo")
+        shutil.copytree(os.path.join(DIST, "demo"), cls.demo)
+
+    def both_ways(self, options, args, env):
+        """(exit status, stdout, stderr, wire log without its times) through the simulated
+        Lodrex.dll and through the shipped one."""
+        out = []
+        for name, base in (("demo", self.demo), ("hid", self.prog)):
+            prog = self.program_copy(f"{name}-{abs(hash(tuple(options.items())))}", base=base, **options)
+            code, stdout, stderr = self.run_ctl(*args, prog=prog, **env)
+            out.append((code, stdout, stderr, [line[1:] for line in self.wire_lines()]))
+        return out
+
+    def test_every_case_reads_alike_through_both_libraries(self):
+        cases = [
+            ("macros and key colours", {}, ["apply"], {}, 0),
+            ("no keyboard", {}, ["apply"], {"LODREX_SIM_COUNT": 0}, 2),
+            ("two keyboards", {}, ["apply"], {"LODREX_SIM_COUNT": 2}, 0),
+            ("another product string", {"MatchStr": 1}, ["apply"], {"LODREX_SIM_PRODUCT": "Other Board"}, 2),
+            ("another product identifier", {}, ["apply"], {"LODREX_SIM_PID": "0x0E25"}, 2),
+            ("a collection another program holds", {}, ["apply"], {"LODREX_SIM_BUSY": 11}, 2),
+            ("two keyboards, one held", {}, ["apply"], {"LODREX_SIM_COUNT": 2, "LODREX_SIM_BUSY": "1:11"}, 0),
+            ("sends failing twice, then taken", {}, ["apply"], {"LODREX_SIM_FAIL": "10:2,12:1"}, 0),
+            ("a report refused every time", {}, ["apply"], {"LODREX_SIM_FAIL": "12:*"}, 1),
+            ("pulled out in the middle", {}, ["apply"], {"LODREX_SIM_UNPLUG": 2}, 1),
+        ]
+        for what, options, args, env, status in cases:
+            with self.subTest(what):
+                sim, hid = self.both_ways(options, args, env)
+                self.assertEqual(sim[0], status, sim)
+                self.assertEqual(hid, sim)
+
+    def test_keyboard_pulled_out_mid_apply_fails_within_the_retries(self):
+        code, out, err = self.run_ctl("apply", LODREX_SIM_UNPLUG=2)
+        self.assertEqual(code, 1)
+        self.assertIn("did not take the settings (err=1167)", err)
+        wire = self.wire_lines()
+        self.assertEqual([(l[4][0], l[3]) for l in wire],
+                         [(10, "ok"), (11, "ok"), (12, "fail"), (12, "fail"), (12, "fail")])
+        # The pauses after lighting and colours, three attempts 200 ms apart, and little else.
+        elapsed = wire[-1][0] - wire[0][0]
+        self.assertGreaterEqual(elapsed, 110 + 400)
+        self.assertLess(elapsed, 110 + 600 + 200)
+        # Plugged in again, it takes the next apply.
+        code, out, err = self.run_ctl("apply")
+        self.assertEqual(code, 0, err)
+        self.assertEqual([l[4] for l in self.wire_lines()], [r for _, r in self.expected])
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
 #include "controls/png_btn_win.h"
 #include "skin_fixture_win.h"
 
@@ -134,20 +136,7 @@ TEST_F(PngBtnTest, ACheckBoxWithAutoToggleFlipsBeforeTheParentHearsOfTheClick) {
 }
 
 // The thread's tool-tip window; the system makes its owner the button's top-level window.
-HWND ThreadTooltip() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t cls[64] = {};
-        GetClassNameW(window, cls, 64);
-        if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+HWND ThreadTooltip() { return ui::FindThreadWindow(TOOLTIPS_CLASSW); }
 
 // The common controls are no longer loaded at start-up: the first tip brings them, and shows its
 // text as given, '&' included.
@@ -169,6 +158,29 @@ TEST_F(PngBtnTest, ATipIsMadeWithItsFirstTextAndShowsItAsGiven) {
   SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
   EXPECT_STREQ(text, L"Switches to this profile while R&D.exe runs");
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+}
+
+// The tip goes with the button's window, and a tip its top-level owner took along is not
+// destroyed again by the button object (the handle may name another window by then).
+TEST_F(PngBtnTest, TheTipGoesWithTheButtonOrItsOwnerButOnlyOnce) {
+  {
+    CPngBtn button;
+    ASSERT_TRUE(button.CreatePngBtn(parent.hwnd(), &background, u"nr.bmp", u"ov.bmp", u"dn.bmp", nullptr, false,
+                                    u"", true, 20, 40, 1001));
+    button.SetTooltip(u"tip");
+    ASSERT_NE(ThreadTooltip(), nullptr);
+    button.Destroy();
+    EXPECT_EQ(ThreadTooltip(), nullptr);
+  }
+  auto button = std::make_unique<CPngBtn>();
+  ASSERT_TRUE(button->CreatePngBtn(parent.hwnd(), &background, u"nr.bmp", u"ov.bmp", u"dn.bmp", nullptr, false,
+                                   u"", true, 20, 40, 1001));
+  button->SetTooltip(u"tip");
+  parent.Destroy();
+  EXPECT_EQ(ThreadTooltip(), nullptr);
+  SetLastError(0);
+  button.reset();
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
 }  // namespace

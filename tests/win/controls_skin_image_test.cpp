@@ -110,4 +110,17 @@ TEST(SkinShape, MadeOnceFromTheMaskOrElseTheBackgroundAndCopiedForEachCaller) {
   EXPECT_EQ(ui::SkinShape(u"missing.bmp", u"gone.bmp"), nullptr);
 }
 
+// A mask saved with transparency: its white is outside the window however transparent it is, and
+// every other colour inside, as the colours say.
+TEST(SkinShape, TransparentWhiteOfAMaskIsOutsideItsShape) {
+  skintest::Gdiplus gdiplus;
+  skintest::ProgramFolder folder;
+  folder.PngRow(L"alpha-mask.png", {0xFF000000, 0x00FFFFFF, 0x80FFFFFF, 0x01000000, 0xFFFFFFFF});
+  HRGN shape = ui::SkinShape(u"alpha-mask.png", u"none.png");
+  ASSERT_TRUE(shape);
+  const bool inside[] = {true, false, false, true, false};
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(PtInRegion(shape, x, 0) != FALSE, inside[x]) << x;
+  DeleteObject(shape);
+}
+
 }  // namespace

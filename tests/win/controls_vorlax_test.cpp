@@ -169,6 +169,40 @@ TEST_F(VorlaxTest, ArrowKeysAndEnterPickTheHighlightedItem) {
   EXPECT_EQ(g_Picks[0].first, 30u);
 }
 
+TEST_F(VorlaxTest, ASeparatorIsAThinLineThatIsNeverHighlightedOrPicked) {
+  const VorlaxItem items[] = {{kVorlaxItemNormal, 10, u"Open"},
+                              {kVorlaxItemSeparator, 99, u""},
+                              {kVorlaxItemNormal, 30, u"Exit"}};
+  ASSERT_EQ(lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, 200, 150, 0, 0, 0, nullptr, 7, nullptr, items, 3), 1);
+  Pump();
+  HWND menu = FindWindowW(MenuClass(), nullptr);
+  ASSERT_NE(menu, nullptr);
+  RECT rc;
+  GetWindowRect(menu, &rc);
+  EXPECT_EQ(rc.bottom - rc.top, 2 * kVorlaxItemHeight + kVorlaxSeparatorHeight);
+
+  // A click on the line keeps the menu open and picks nothing; the row below it is the last item.
+  Click(menu, WM_LBUTTONDOWN, WM_LBUTTONUP, 40, kVorlaxItemHeight + 4);
+  EXPECT_TRUE(IsWindow(menu));
+  EXPECT_TRUE(g_Picks.empty());
+  // Down from the first item goes over the line, and back up too.
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_UP, VK_UP, VK_RETURN}) {  // 0, 2, 0, 2 (wraps), Enter
+    MSG msg = Key(key);
+    EXPECT_EQ(lib_.DllPreTranslateMessage(&msg), 1);
+  }
+  Pump();
+  ASSERT_EQ(g_Picks.size(), 1u);
+  EXPECT_EQ(g_Picks[0].first, 30u);
+  EXPECT_EQ(g_Picks[0].second, 7);
+
+  ASSERT_EQ(lib_.CreateVorlax(owner_, kVorlaxItemHeight, 120, 200, 150, 0, 0, 0, nullptr, 7, nullptr, items, 3), 1);
+  Pump();
+  menu = FindWindowW(MenuClass(), nullptr);
+  Click(menu, WM_LBUTTONDOWN, WM_LBUTTONUP, 40, kVorlaxItemHeight + kVorlaxSeparatorHeight + 5);
+  ASSERT_EQ(g_Picks.size(), 2u);
+  EXPECT_EQ(g_Picks[1].first, 30u);
+}
+
 TEST_F(VorlaxTest, ClickElsewhereClosesWithoutAPickAndIsSwallowedWithItsRelease) {
   // Under the menu's capture a press outside arrives at the menu with outside coordinates.
   HWND menu = Open();
@@ -197,6 +231,47 @@ TEST_F(VorlaxTest, ClickElsewhereClosesWithoutAPickAndIsSwallowedWithItsRelease)
   // The next click is the user's again.
   Click(owner_, WM_LBUTTONDOWN, WM_LBUTTONUP, 5, 5);
   EXPECT_EQ(g_OwnerInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+}
+
+std::vector<UINT> g_ButtonInput;
+
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) g_ButtonInput.push_back(message);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A button beside a drop-down: the click that closes the menu also presses it.
+TEST_F(VorlaxTest, APressOnAnotherWindowOfTheOwnersWindowClosesTheMenuAndReachesIt) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ButtonProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"VorlaxTestButton";
+  RegisterClassW(&wc);
+  HWND button = CreateWindowExW(0, L"VorlaxTestButton", L"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 30, owner_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(button, nullptr);
+  g_ButtonInput.clear();
+
+  // Under the menu's capture: the press arrives at the menu, over the button (screen 120,120).
+  HWND menu = Open();
+  ASSERT_NE(menu, nullptr);
+  PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(120 - 200), static_cast<WORD>(120 - 150)));
+  Pump();
+  EXPECT_FALSE(IsWindow(menu));
+  PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  Pump();
+  EXPECT_EQ(g_ButtonInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+
+  // The capture lost: the press reaches the button from the queue.
+  g_ButtonInput.clear();
+  menu = Open();
+  ASSERT_NE(menu, nullptr);
+  Click(button, WM_LBUTTONDOWN, WM_LBUTTONUP, 10, 10);
+  EXPECT_FALSE(IsWindow(menu));
+  EXPECT_EQ(g_ButtonInput, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+  EXPECT_TRUE(g_OwnerInput.empty());  // a press on the owner itself is still only the menu's
+  EXPECT_TRUE(g_Picks.empty());
+  DestroyWindow(button);
 }
 
 TEST_F(VorlaxTest, PressOnAnItemReleasedOffTheMenuPicksNothingAndKeepsItOpen) {

@@ -20,6 +20,7 @@
 #include "controls/tree_model.h"
 #include "dialogs/macro_dlg_win.h"
 #include "macro/macro_files.h"
+#include "macro/macro_library.h"
 #include "macro/macro_editor.h"
 #include "macro/macro_record.h"
 #include "platform/platform.h"
@@ -207,6 +208,44 @@ TEST_F(MacroDlgTest, NewMacroRecordedFromPostedKeysIsSavedToItsFile) {
   StMacro alpha;
   ASSERT_EQ(ReadMacroFile(MacroPath(L"Alpha"), MacroReadMode::LibraryScan, 0, &alpha), MacroReadResult::Ok);
   EXPECT_EQ(alpha.Events[0].wVk, 'X');
+}
+
+TEST_F(MacroDlgTest, InsertEventIsNamedOnceOnItsButton) {
+  bool onButton = false;
+  int drawnAbove = -1;
+  Run([&](HWND editor) {
+    HWND insert = Button(editor, u"Insert Event");
+    onButton = insert != nullptr;
+    if (insert) {
+      RECT r;
+      GetWindowRect(insert, &r);
+      MapWindowPoints(nullptr, editor, reinterpret_cast<POINT*>(&r), 2);
+      // The band a label over the button would take.
+      const skintest::Drawing drawing = skintest::Capture(editor);
+      drawnAbove = 0;
+      for (int y = r.top - 20; y < r.top; ++y)
+        for (int x = r.left; x < r.left + 200; ++x) drawnAbove += drawing.At(x, y) != 0x202020;
+    }
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+  });
+  EXPECT_TRUE(onButton);
+  EXPECT_EQ(drawnAbove, 0);
+}
+
+// Macros no scan has read (copied in since start-up): the editor shows at once and its library
+// fills in when their files are read.
+TEST_F(MacroDlgTest, MacrosNoScanHasReadFillTheLibraryWhenTheirFilesAreRead) {
+  for (uint32_t i = 0; i < 30; ++i) WriteMacro(L"M" + std::to_wstring(i), 0x3000 + i);
+  ForgetKnownMacroFiles();
+  bool filled = false;
+  Run([&](HWND editor) {
+    HWND tree = GetDlgItem(editor, 261);
+    // 30 rows overflow the list: its scroll bar shows once they are in.
+    filled = WaitFor([&] { return IsWindowVisible(FindWindowExW(tree, nullptr, L"VelkorScrollBar", nullptr)) != FALSE; });
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+  });
+  EXPECT_TRUE(filled);
+  EXPECT_EQ(MacroList.GetCount(), 30u);
 }
 
 }  // namespace

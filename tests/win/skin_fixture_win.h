@@ -78,6 +78,25 @@ class ProgramFolder {
     m_files.push_back(path);
   }
 
+  // skins\<name> as a PNG one pixel high, of 0xAARRGGBB pixels with straight alpha (GDI+ running).
+  void PngRow(const wchar_t* name, const std::vector<uint32_t>& argb) {
+    ::Gdiplus::Bitmap row(static_cast<INT>(argb.size()), 1, PixelFormat32bppARGB);
+    for (size_t x = 0; x < argb.size(); ++x) row.SetPixel(static_cast<INT>(x), 0, ::Gdiplus::Color(argb[x]));
+    UINT count = 0, bytes = 0;
+    ::Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<uint8_t> buffer(bytes);
+    auto* encoders = reinterpret_cast<::Gdiplus::ImageCodecInfo*>(buffer.data());
+    ::Gdiplus::GetImageEncoders(count, bytes, encoders);
+    const std::wstring path = m_folder + L"skins\\" + name;
+    for (UINT i = 0; i < count; ++i)
+      if (std::wstring(encoders[i].MimeType) == L"image/png") {
+        ASSERT_EQ(row.Save(path.c_str(), &encoders[i].Clsid, nullptr), ::Gdiplus::Ok);
+        m_files.push_back(path);
+        return;
+      }
+    FAIL() << "no PNG encoder";
+  }
+
  private:
   std::wstring m_folder;
   std::u16string m_saved;

@@ -2,19 +2,21 @@
 // window opens them, from the call to the moment every window of ours has painted (nothing left
 // in the thread's paint queue). Used by tools/bench_dialogs.py; prints one line per figure:
 //
-//   bench_dialogs picker <program folder> <app-data folder> <runs> [timeline]
+//   bench_dialogs picker <program folder> <app-data folder> <runs> [timeline|cold]
 //       bare   a plain pop-up of the picker's size painting one picture, until painted
 //       open   EditKeyFromPicker for a key until the picker is painted
-//       page2  the macro tab's click until the filled tree is painted
+//       page2 shown  the macro tab's click until the page is painted with what it has
+//       page2  the macro tab's click until the tree is painted with every macro in it
 //       with `timeline` after the runs: when each window of an opening was made
 //   bench_dialogs editor <program folder> <app-data folder> <runs> [cold]
-//       load   RunMacroDlg until the editor with its filled tree is painted
+//       shown  RunMacroDlg until the editor is painted with what it has
+//       load   RunMacroDlg until the editor is painted with every macro in its tree
 //   bench_dialogs parts <program folder> <app-data folder>
 //       what the picker's opening is made of, each piece on its own
 //
 // MacroList is loaded first as start-up loads it, and the picker's pictures are prefetched as the
-// main window does; with `cold` MacroList is emptied before each load, so every file is read
-// again.
+// main window does; with `cold` MacroList is emptied before each opening, so every file is read
+// again (on the dialogs' reading thread, while they show what they have).
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
@@ -44,6 +46,10 @@ namespace {
 
 constexpr UINT kMarker = WM_APP + 0x3B7;
 const wchar_t kPickerClass[] = L"VelkorKeyFunPick";
+// How many macros the library holds (start-up's load): a dialog is filled once MacroList holds
+// them all again.
+size_t g_libraryMacros = 0;
+bool LibraryIn() { return MacroList.GetCount() >= g_libraryMacros; }
 
 double NowMs() {
   static LARGE_INTEGER frequency = [] {
@@ -92,10 +98,14 @@ class PaintWatch {
   }
   ~PaintWatch() { ui::RemoveMessageFilter(m_cookie); }
 
-  void Arm(const wchar_t* className, std::function<void(HWND)> painted) {
+  // Calls `painted` once the window is up to date and, when given, `ready` holds.
+  void Arm(const wchar_t* className, std::function<void(HWND)> painted, std::function<bool()> ready = nullptr) {
     m_class = className;
     m_painted = std::move(painted);
-    m_markerPosted = false;
+    m_ready = std::move(ready);
+    // A look now, whatever comes next: armed from a callback, nothing else may be on its way.
+    m_markerPosted = true;
+    PostThreadMessageW(GetCurrentThreadId(), kMarker, 0, 0);
   }
 
  private:
@@ -124,6 +134,7 @@ class PaintWatch {
     if (!m_painted) return;
     HWND window = FindWindowW(m_class, nullptr);
     if (!window || !IsWindowVisible(window)) return;
+    if (m_ready && !m_ready()) return;
     if ((HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) != 0) return;
     auto painted = std::move(m_painted);
     m_painted = nullptr;
@@ -133,6 +144,7 @@ class PaintWatch {
   int m_cookie = 0;
   const wchar_t* m_class = nullptr;
   std::function<void(HWND)> m_painted;
+  std::function<bool()> m_ready;
   bool m_markerPosted = false;
 };
 
@@ -221,7 +233,7 @@ double BareWindowMs(HWND parent, ui::SkinImage& picture) {
   return ms;
 }
 
-void BenchPicker(HWND parent, int runs, bool timeline) {
+void BenchPicker(HWND parent, int runs, bool timeline, bool cold) {
   ui::SkinImage barePicture;
   barePicture.LoadSkin(u"pickfundlg.png");
   PaintWatch watch;
@@ -231,8 +243,9 @@ void BenchPicker(HWND parent, int runs, bool timeline) {
   HHOOK hook = timeline ? SetWindowsHookExW(WH_CBT, OnCbt, nullptr, GetCurrentThreadId()) : nullptr;
   HHOOK sentHook = timeline ? SetWindowsHookExW(WH_CALLWNDPROC, OnSent, nullptr, GetCurrentThreadId()) : nullptr;
   for (int run = 0; run < runs; ++run) {
+    if (cold) MacroList.RemoveAll();
     const double bare = BareWindowMs(parent, barePicture);
-    double start = NowMs(), opened = 0, page2 = 0, repaint = 0;
+    double start = NowMs(), opened = 0, page2Shown = 0, page2 = 0, repaint = 0;
     record = Timeline{start, {}};
     g_timeline = timeline ? &record : nullptr;
     watch.Arm(kPickerClass, [&](HWND picker) {
@@ -243,15 +256,18 @@ void BenchPicker(HWND parent, int runs, bool timeline) {
       repaint = NowMs() - start;
       HWND tab2 = GetDlgItem(picker, 201);
       start = NowMs();
-      watch.Arm(kPickerClass, [&](HWND picker2) {
-        page2 = NowMs() - start;
-        PostMessageW(picker2, WM_CLOSE, 0, 0);
+      watch.Arm(kPickerClass, [&](HWND) {
+        page2Shown = NowMs() - start;
+        watch.Arm(kPickerClass, [&](HWND picker2) {
+          page2 = NowMs() - start;
+          PostMessageW(picker2, WM_CLOSE, 0, 0);
+        }, LibraryIn);
       });
       SendMessageW(picker, WM_COMMAND, MAKEWPARAM(201, BN_CLICKED), reinterpret_cast<LPARAM>(tab2));
     });
     EditKeyFromPicker(profile, 16, g_AppDataFolder, host);
-    std::printf("bare window %.1f ms, picker open %.1f ms, repaint %.1f ms, page2 %.1f ms, MacroList %zu\n", bare,
-                opened, repaint, page2,
+    std::printf("bare window %.1f ms, picker open %.1f ms, repaint %.1f ms, page2 shown %.1f ms, page2 %.1f ms, "
+                "MacroList %zu\n", bare, opened, repaint, page2Shown, page2,
                 static_cast<size_t>(MacroList.GetCount()));
     if (timeline) std::printf("%s", record.lines.c_str());
     std::fflush(stdout);
@@ -266,13 +282,17 @@ void BenchEditor(HWND parent, int runs, bool cold) {
   PaintWatch watch;
   for (int run = 0; run < runs; ++run) {
     if (cold) MacroList.RemoveAll();
-    double start = NowMs(), loaded = 0;
-    watch.Arm(kMacroDlgClass, [&](HWND editor) {
-      loaded = NowMs() - start;
-      PostMessageW(editor, WM_CLOSE, 0, 0);
+    double start = NowMs(), shown = 0, loaded = 0;
+    watch.Arm(kMacroDlgClass, [&](HWND) {
+      shown = NowMs() - start;
+      watch.Arm(kMacroDlgClass, [&](HWND editor) {
+        loaded = NowMs() - start;
+        PostMessageW(editor, WM_CLOSE, 0, 0);
+      }, LibraryIn);
     });
     RunMacroDlg(parent);
-    std::printf("editor load %.1f ms, MacroList %zu\n", loaded, static_cast<size_t>(MacroList.GetCount()));
+    std::printf("editor shown %.1f ms, editor load %.1f ms, MacroList %zu\n", shown, loaded,
+                static_cast<size_t>(MacroList.GetCount()));
     std::fflush(stdout);
     Pump();
   }
@@ -327,7 +347,7 @@ void BenchParts(HWND parent) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: bench_dialogs picker|editor|parts PROGRAM_FOLDER APPDATA_FOLDER [RUNS] [cold]\n");
+    std::fprintf(stderr, "usage: bench_dialogs picker|editor|parts PROGRAM_FOLDER APPDATA_FOLDER [RUNS] [cold|timeline]\n");
     return 2;
   }
   const std::string mode = argv[1];
@@ -349,6 +369,7 @@ int main(int argc, char** argv) {
   BindMenuLibrary(g_ProgramFolder);
   const double start = NowMs();
   LoadMacroLibrary(g_AppDataFolder, true);
+  g_libraryMacros = MacroList.GetCount();
   std::printf("start-up load %.1f ms, MacroList %zu\n", NowMs() - start, static_cast<size_t>(MacroList.GetCount()));
 
   // As the main window does once it is up; a user's first click comes half a second later at
@@ -357,7 +378,7 @@ int main(int argc, char** argv) {
   prefetch.Start(KeyFunPickPictures(), ui::SkinPrefetch::Urgency::kIdleTime);
   HWND parent = MakeParent();
   for (const double until = NowMs() + 500; NowMs() < until; Sleep(10)) Pump();
-  if (mode == "picker") BenchPicker(parent, runs, argc > 5 && std::string(argv[5]) == "timeline");
+  if (mode == "picker") BenchPicker(parent, runs, argc > 5 && std::string(argv[5]) == "timeline", cold);
   else if (mode == "editor") BenchEditor(parent, runs, cold);
   else if (mode == "parts") BenchParts(parent);
   DestroyWindow(parent);

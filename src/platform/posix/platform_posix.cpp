@@ -78,16 +78,20 @@ void ResetTestHooks() { HooksRef() = Hooks(); }
 File OpenFile(const std::u16string& path, FileMode mode) {
   File file;
   std::string native = NativePath(path);
-  int flags = mode == FileMode::CreateAlways ? (O_RDWR | O_CREAT | O_TRUNC) : O_RDONLY;
+  const bool create = mode == FileMode::CreateAlways || mode == FileMode::CreateNew;
+  int flags = mode == FileMode::CreateAlways ? (O_RDWR | O_CREAT | O_TRUNC)
+              : mode == FileMode::CreateNew  ? (O_RDWR | O_CREAT | O_EXCL)
+                                             : O_RDONLY;
   struct stat st;
   if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    g_lastError = kErrAccessDenied;
+    g_lastError = mode == FileMode::CreateNew ? kErrFileExists : kErrAccessDenied;
     return file;
   }
   int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) {
     SetFromErrno();
-    if (errno == ENOENT && mode == FileMode::CreateAlways) g_lastError = kErrPathNotFound;
+    if (errno == ENOENT && create) g_lastError = kErrPathNotFound;
+    if (errno == EEXIST) g_lastError = kErrFileExists;
     return file;
   }
   file.impl = new PosixFile{fd, path};
@@ -102,6 +106,17 @@ bool ReadBytes(File file, void* buffer, uint32_t size, uint32_t* got) {
     return false;
   }
   auto* f = static_cast<PosixFile*>(file.impl);
+  if (HooksRef().failRead) {
+    uint32_t good = 0;
+    if (uint32_t code = HooksRef().failRead(f->path, &good)) {
+      const off_t at = ::lseek(f->fd, 0, SEEK_CUR);
+      if (at >= 0 && static_cast<uint64_t>(at) >= good) {
+        g_lastError = code;
+        return false;
+      }
+      if (at >= 0 && size > good - static_cast<uint32_t>(at)) size = good - static_cast<uint32_t>(at);
+    }
+  }
   uint32_t total = 0;
   while (total < size) {
     ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + total, size - total);

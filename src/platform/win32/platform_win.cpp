@@ -61,6 +61,10 @@ File OpenFile(const std::u16string& path, FileMode mode) {
       h = ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
       break;
+    case FileMode::CreateNew:
+      h = ::CreateFileW(W(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      break;
   }
   if (h == INVALID_HANDLE_VALUE) return file;
   file.impl = new WinFile{h, path};
@@ -73,8 +77,20 @@ bool ReadBytes(File file, void* buffer, uint32_t size, uint32_t* got) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
+  auto* f = static_cast<WinFile*>(file.impl);
+  if (HooksRef().failRead) {
+    uint32_t good = 0;
+    if (uint32_t code = HooksRef().failRead(f->path, &good)) {
+      const LONG at = static_cast<LONG>(::SetFilePointer(f->handle, 0, nullptr, FILE_CURRENT));
+      if (static_cast<uint32_t>(at) >= good) {
+        ::SetLastError(code);
+        return false;
+      }
+      if (size > good - static_cast<uint32_t>(at)) size = good - static_cast<uint32_t>(at);
+    }
+  }
   DWORD n = 0;
-  BOOL ok = ::ReadFile(static_cast<WinFile*>(file.impl)->handle, buffer, size, &n, nullptr);
+  BOOL ok = ::ReadFile(f->handle, buffer, size, &n, nullptr);
   if (got) *got = n;
   return ok != FALSE;
 }

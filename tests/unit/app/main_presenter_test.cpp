@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -302,6 +303,48 @@ TEST_F(MainPresenterTest, RestoreAsksThenResetsAndSendsWithApplyNow) {
   EXPECT_EQ(host.calls.back(), "request 7");
 }
 
+TEST_F(MainPresenterTest, RestoreDropsTheLinkAndItsTip) {
+  StoreThree(0x22, u"shooter");
+  presenter.Start();
+  ASSERT_EQ(view.tips[1], "linked: shooter");
+  presenter.OnRestore();
+  EXPECT_EQ(N(LinkedProgramName(*g_pCurProfile)), "");
+  EXPECT_EQ(view.tips[1], "");
+}
+
+// Any process can post a key click, and a second click can be queued before a dialog disables
+// the window: while a dialog of ours is open, nothing opens another.
+TEST_F(MainPresenterTest, CommandsThatOpenADialogDoNothingWhileOneIsOpen) {
+  StoreThree(0x11);
+  presenter.Start();
+  const std::function<void()> commands[] = {
+      [&] { presenter.OnKeyClicked(1, g_KeyCount); },
+      [&] { presenter.OnApply(false); },
+      [&] { presenter.OnRestore(); },
+      [&] { presenter.OnMacros(); },
+      [&] { Pick(1, kProfileMenuLink); },
+      [&] { presenter.OnProfileMenuPicked(kProfileMenuExport, kProfileMenuNumber); },
+  };
+  view.answer = u"C:\\Games\\Racer.exe";
+  host.open = false;  // Apply shows a notice: a dialog of ours
+  for (const auto& command : commands) {
+    view.calls.clear();
+    view.duringModal = command;
+    presenter.OnApply(false);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"notice no keyboard"}));
+  }
+  host.open = true;
+  view.duringModal = nullptr;
+  view.otherLoop = true;  // a dialog another part of the window opened (the picker's own)
+  for (const auto& command : commands) {
+    view.calls.clear();
+    command();
+    EXPECT_EQ(view.calls, std::vector<std::string>{});
+  }
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x22))), "");
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "full apply"), 0);
+}
+
 TEST_F(MainPresenterTest, KeyClicksOutsideTheLayoutAreIgnored) {
   presenter.Start();
   view.calls.clear();
@@ -402,6 +445,17 @@ TEST_F(MainPresenterTest, ProfileMenuLinksTheClickedButtonsProfileAndApplySavesI
   Pick(1, kProfileMenuUnlink);
   EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x22))), "");
   EXPECT_EQ(view.tips[1], "");
+}
+
+TEST_F(MainPresenterTest, AProfileMenuClosedWithoutAPickLeavesNoTarget) {
+  StoreThree(0x11);
+  presenter.Start();
+  view.answer = u"C:\\Games\\Racer.exe";
+  presenter.OpenProfileMenu(2);
+  presenter.OnProfileMenuClosed();
+  presenter.OnProfileMenuPicked(kProfileMenuLink, kProfileMenuNumber);  // a stray pick later
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x11))), "Racer.exe");
+  EXPECT_EQ(N(LinkedProgramName(*FindProfile(0x33))), "");
 }
 
 TEST_F(MainPresenterTest, ProfileMenuPicksThatChangeNothing) {

@@ -150,6 +150,19 @@ TEST_F(ProfileFileTest, ReadingTellsEachKindOfBadFile) {
   EXPECT_TRUE(std::all_of(bytes.begin() + sizeof p, bytes.end(), [](uint8_t b) { return b == 0; }));
   EXPECT_EQ(ProfileFileNotice(ProfileFileError::OpenFailed), u"Open profile failed");
   EXPECT_EQ(ProfileFileNotice(ProfileFileError::Empty), u"Open profile failed.");
+
+  // A read that fails half way is no short file: zeros would stand in for the settings.
+  std::vector<uint8_t> whole(kProfileFileBytes, 0);
+  std::memcpy(whole.data(), &p, sizeof p);
+  tmp_.Write("whole.kbp", whole);
+  plat::TestHooks().failRead = [](const std::u16string& path, uint32_t* good) {
+    *good = 5000;
+    return path.find(u"whole") != std::u16string::npos ? uint32_t{plat::kErrReadFault} : 0u;
+  };
+  EXPECT_EQ(ReadProfileFile(tmp_.U16Path("whole.kbp"), bytes), ProfileFileError::ReadFailed);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(ReadProfileFile(tmp_.U16Path("short.kbp"), bytes), ProfileFileError::None);
+  EXPECT_NE(ProfileFileNotice(ProfileFileError::ReadFailed), ProfileFileNotice(ProfileFileError::Empty));
 }
 
 TEST_F(ProfileFileTest, ImportBringsTheMacrosIntoTheLibraryUnderFreshIdentifiers) {
@@ -191,6 +204,27 @@ TEST_F(ProfileFileTest, ImportBringsTheMacrosIntoTheLibraryUnderFreshIdentifiers
             MacroReadResult::Ok);
   EXPECT_EQ(onDisk.dwMacroId, dash);
   EXPECT_EQ(std::u16string(onDisk.szName), u"Dash (2)");
+}
+
+TEST_F(ProfileFileTest, ImportedMacrosNeverTakeTheFileOrNameOfOneThereAsTheFileSystemComparesNames) {
+  tmp_.WriteText("data/Mac/\xC3\x84rger.mck", "mine");  // Ärger.mck, not even a valid macro
+  tmp_.MakeFolder("data/Mac/Games");
+  AppendMacroCopy(MakeMacro(0x111, u"\u00E4rger", 'A'));  // ärger
+  AppendMacroCopy(MakeMacro(0x222, u"games", 'B'));
+  AppendMacroCopy(MakeMacro(0x333, u"CON", 'C'));
+  PROFILEINFO source = MakeProfile(0x10, u"Arena");
+  GiveMacro(source, 3, 0x111);
+  GiveMacro(source, 4, 0x222);
+  GiveMacro(source, 5, 0x333);
+  std::vector<uint8_t> file;
+  ASSERT_EQ(BuildProfileFile(source, file), ProfileFileError::None);
+  MacroList.RemoveAll();
+
+  PROFILEINFO target = MakeProfile(0x20, u"Mine");
+  ASSERT_EQ(ImportProfileFile(file, AppData(), 0x7F, target), ProfileFileError::None);
+  EXPECT_EQ(tmp_.Read("data/Mac/\xC3\x84rger.mck"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_EQ(LibraryFiles(), (std::vector<std::string>{"CON_.mck", "Games", "games (2).mck",
+                                                      "\xC3\x84rger.mck", "\xC3\xA4rger (2).mck"}));
 }
 
 TEST_F(ProfileFileTest, AFailedImportChangesNothing) {

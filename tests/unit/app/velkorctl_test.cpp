@@ -12,6 +12,7 @@
 #include "platform/u16.h"
 #include "records/profile_record.h"
 #include "profile/profile_store.h"
+#include "unit/app/stream_text.h"
 #include "unit/temp_folder.h"
 
 namespace {
@@ -52,18 +53,9 @@ class VelkorCtlTest : public ::testing::Test {
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
     int status = VelkorCtlMain(wide, out, err);
-    out_ = Slurp(out);
-    err_ = Slurp(err);
+    out_ = StreamText(out);
+    err_ = StreamText(err);
     return status;
-  }
-  static std::string Slurp(FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
   }
   std::string Data() { return tmp_.Path("data/"); }
   static std::vector<std::string> Lines(const std::string& text) {

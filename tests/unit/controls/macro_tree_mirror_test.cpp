@@ -86,4 +86,23 @@ TEST_F(MacroTreeMirrorTest, LibraryChangesReachTheControlAndClicksReachTheLibrar
   EXPECT_EQ(mirror.NodeOf(comboItem), nullptr);  // a late message about it finds nothing
 }
 
+// A macro that joins a folder in its middle (a file read after the listing) shows there too,
+// and what was in view stays in view.
+TEST_F(MacroTreeMirrorTest, AMacroInsertedAmongOthersShowsInItsPlace) {
+  MacroTreeMirror mirror(library, view);
+  for (const char16_t* name : {u"A", u"C", u"D", u"E", u"F", u"G", u"H", u"I", u"J", u"K", u"L", u"M"})
+    library.InsertMacro(library.Root(), name, 1, false);
+  view.ScrollTo(2);  // "D" at the top of the view
+  MacroNode* b = library.InsertMacroAt(library.Root(), 1, u"B", 2);
+  std::vector<std::u16string> shown;
+  for (TreeItemId item : view.Children(kTreeRoot)) shown.push_back(*view.Text(item));
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"A", u"B", u"C", u"D", u"E", u"F", u"G", u"H", u"I", u"J", u"K",
+                                                 u"L", u"M"}));
+  EXPECT_EQ(mirror.NodeOf(view.Children(kTreeRoot)[1]), b);
+  EXPECT_EQ(*view.Text(view.HitTest(100, 10).item), u"D");
+  library.InsertMacroAt(library.Root(), 99, u"N", 3);  // past the end: last, below the view
+  EXPECT_EQ(*view.Text(view.Children(kTreeRoot).back()), u"N");
+  EXPECT_EQ(*view.Text(view.HitTest(100, 10).item), u"D");
+}
+
 }  // namespace

@@ -78,14 +78,17 @@ struct Decoded {
   std::vector<uint32_t> pixels;
 };
 
-Decoded Decode(const Bytes& file) {
+Decoded Decode(const Bytes& file, ui::PngAlpha alpha = ui::PngAlpha::kPremultiplied) {
   Decoded d;
-  d.ok = ui::DecodePng(file.data(), file.size(), [&d](int width, int height) {
-    d.width = width;
-    d.height = height;
-    d.pixels.assign(static_cast<size_t>(width) * height, 0xDEADBEEF);
-    return d.pixels.data();
-  });
+  d.ok = ui::DecodePng(
+      file.data(), file.size(),
+      [&d](int width, int height) {
+        d.width = width;
+        d.height = height;
+        d.pixels.assign(static_cast<size_t>(width) * height, 0xDEADBEEF);
+        return d.pixels.data();
+      },
+      alpha);
   return d;
 }
 
@@ -167,7 +170,7 @@ TEST(PngDecode, EveryFilterAndEveryOrderOfThemGivesThePictureBack) {
   EXPECT_EQ(d.pixels, Opaque(column));
 }
 
-TEST(PngDecode, RgbaIsPremultipliedRoundedToNearest) {
+TEST(PngDecode, RgbaIsPremultipliedRoundedToNearestOrLeftStraight) {
   const std::vector<Bytes> rows = {
       {200, 100, 1, 128, 255, 255, 255, 0, 12, 34, 56, 255},
       {255, 128, 2, 1, 255, 128, 3, 254, 0, 0, 0, 0},
@@ -184,6 +187,14 @@ TEST(PngDecode, RgbaIsPremultipliedRoundedToNearest) {
   const std::vector<uint32_t> expected = {0x80643201, 0x00000000, 0xFF0C2238,
                                           0x01010100, 0xFEFE7F03, 0x00000000};
   EXPECT_EQ(d.pixels, expected);
+
+  // Straight, each pixel keeps the colour the file gives it, transparent or not: a mask's
+  // transparent white is white, not the black its premultiplied form makes of it.
+  const Decoded straight = Decode(png.Make(), ui::PngAlpha::kStraight);
+  ASSERT_TRUE(straight.ok);
+  const std::vector<uint32_t> asStored = {0x80C86401, 0x00FFFFFF, 0xFF0C2238,
+                                          0x01FF8002, 0xFEFF8003, 0x00000000};
+  EXPECT_EQ(straight.pixels, asStored);
 }
 
 TEST(PngDecode, FormsOtherThanEightBitRgbAndRgbaAreRefused) {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "unit/dialogs/picker_fixture.h"
+#include "macro/macro_library.h"
 #include "unit/macro_files.h"
 
 namespace {
@@ -291,6 +295,32 @@ TEST_F(MacroPageTest, OpeningTheMacroPageAgainAddsNoRecords) {
     EXPECT_EQ(otherTree.Count(), 3u) << opening;
     EXPECT_EQ(MacroList.GetCount(), 2u) << opening;
   }
+}
+
+// The page lists the library at once; files no scan has read yet are read meanwhile, and the
+// page does not call the library empty while they are.
+TEST_F(KeyFunPickerTest, TheMacroPageFillsInWhenItsFilesAreReadAndIsNotCalledEmptyMeanwhile) {
+  TempFolder folder{"velkor-picker-reads"};
+  WriteTestMacro(folder, "Mac/Solo.mck", 0x0301);
+  appDataFolder = folder.U16Path() + u"/";
+  ForgetKnownMacroFiles();
+  std::atomic<bool> landed{false};
+  picker.SetScanLanded([&] { landed = true; });
+  Open(Busy());
+  picker.OnTab(kPickPageMacro);
+  auto saysEmpty = [this] {
+    for (const PickerText& text : picker.Texts())
+      if (text.text == u"No macros") return true;
+    return false;
+  };
+  EXPECT_TRUE(tree.IsEmpty());
+  EXPECT_FALSE(saysEmpty());
+  for (int i = 0; i < 5000 && !landed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(landed);
+  EXPECT_TRUE(picker.OnScanLanded());
+  EXPECT_EQ(tree.Count(), 1u);
+  EXPECT_EQ(MacroList.GetCount(), 1u);
+  EXPECT_FALSE(saysEmpty());
 }
 
 }  // namespace

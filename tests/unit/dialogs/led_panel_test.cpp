@@ -103,10 +103,29 @@ TEST_F(LedPanelTest, CaptionsFollowTheirControls) {
             captions(5));
   LedLabel one[1];
   EXPECT_EQ(1, LedPanelLabels(panel.State(), one, 1));
-  // The check box's caption shares its row with the mode drop-down and must end before it.
-  EXPECT_EQ(29, one[0].rect.left);
-  EXPECT_LE(one[0].rect.right, kModeComboX);
-  EXPECT_TRUE(one[0].wrapped);
+}
+
+TEST_F(LedPanelTest, EveryCaptionHasALineOfTheFontToItself) {
+  auto overlap = [](const RECT32& a, const RECT32& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+  };
+  // The skin's drop-down (combo_nr.png) and check box.
+  const RECT32 modeCombo{kModeComboX, kModeComboY, kModeComboX + 137, kModeComboY + 24};
+  const RECT32 alwaysOn{kAlwaysOnX, kAlwaysOnY, kAlwaysOnX + 16, kAlwaysOnY + 16};
+  for (uint32_t mode = 0; mode < kLedModes; ++mode) {
+    LoadMode(mode);
+    LedLabel labels[8];
+    const int n = LedPanelLabels(panel.State(), labels, 8);
+    for (int i = 0; i < n; ++i) {
+      const RECT32& r = labels[i].rect;
+      EXPECT_GE(r.bottom - r.top, 16) << mode << " " << i;  // a line of the 14-pixel font
+      EXPECT_FALSE(overlap(r, modeCombo)) << mode << " " << i;
+      EXPECT_FALSE(overlap(r, alwaysOn)) << mode << " " << i;
+      for (int j = i + 1; j < n; ++j) EXPECT_FALSE(overlap(r, labels[j].rect)) << mode << " " << i << " " << j;
+    }
+  }
+  // "Keyboard lighting" and longer translations fit on the one line beside the box.
+  EXPECT_GE(kAlwaysOnLabelRect.right - kAlwaysOnLabelRect.left, 180);
 }
 
 TEST_F(LedPanelTest, LoadShowsTheModesParametersAndWritesNothing) {

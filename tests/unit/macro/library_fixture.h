@@ -44,6 +44,8 @@ class ScriptedUi : public MacroUi {
   }
   bool AskOpenPath(std::u16string* path) override { return Take(paths, path); }
   bool ChooseFolder(std::u16string* path) override { return Take(paths, path); }
+  void SetBusy(bool on) override { busy.push_back(on); }
+  std::vector<bool> busy;              // every change of the wait cursor
 
  private:
   template <typename T>

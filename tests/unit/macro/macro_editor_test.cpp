@@ -108,7 +108,8 @@ TEST_F(MacroEditorTest, NothingButTheRecordButtonActsWhileRecording) {
   EXPECT_EQ(editor_.OnLibraryRightClick(nullptr), 0u);
   EXPECT_TRUE(editor_.OnInsertButton().empty());
   editor_.OnSave();
-  EXPECT_EQ(ui_.shown, (std::vector<std::u16string>{u"recording", u"recording", u"recording", u"recording"}));
+  EXPECT_FALSE(editor_.OnExitButton());  // the dialog stays open
+  EXPECT_EQ(ui_.shown, std::vector<std::u16string>(5, u"recording"));
   EXPECT_TRUE(ui_.texts.empty());
 
   // Recording needs a macro.
@@ -118,6 +119,7 @@ TEST_F(MacroEditorTest, NothingButTheRecordButtonActsWhileRecording) {
   editor_.OnRecordButton();
   EXPECT_FALSE(editor_.IsRecording());
   EXPECT_EQ(ui_.shown, std::vector<std::u16string>{u"select a macro"});
+  EXPECT_TRUE(editor_.OnExitButton());
 }
 
 TEST(MacroEventListTest, NormalisingDropsLeadingItemsMergesDelaysAndRepeats) {

@@ -116,6 +116,8 @@ TEST(MacroItemNameTest, NamesNoFileCouldCarryAreRefused) {
       {u"st*r", false, false, u"st*r"},
       {u"tab\tin", false, false, u"tab\tin"},
       {std::u16string(u"nul\x01"), false, false, std::u16string(u"nul\x01")},
+      {u".hidden", false, false, u".hidden"},  // folders the scans skip
+      {u"$cache", false, false, u"$cache"},
   };
   for (const Case& c : cases) {
     std::u16string clean;

@@ -233,12 +233,21 @@ TEST_F(MacroTest, WritingClearsTheDirtyBitsFirst) {
   ASSERT_EQ(ReadMacroFile(path, MacroReadMode::LibraryScan, 0, &back), MacroReadResult::Ok);
   EXPECT_EQ(std::memcmp(&back, &m, sizeof(m)), 0);
 
-  // A failed write still leaves the record clean in memory: the flush does not retry.
+  // Only a new file: one already there is never replaced.
+  StMacro other = Record({{66, 1, 0}});
+  EXPECT_FALSE(WriteMacroFile(path, other));
+  EXPECT_EQ(plat::LastError(), plat::kErrFileExists);
+  std::vector<uint8_t> still;
+  ASSERT_TRUE(plat::ReadWholeFile(path, still));
+  EXPECT_EQ(still, file);
+
+  // A failed write still leaves the record clean in memory, and no half file behind.
   m.dwDirtyFlags = kMacroDirtyEvents;
   plat::TestHooks().failWrite = [](const std::u16string&) { return uint32_t{plat::kErrDiskFull}; };
-  EXPECT_FALSE(WriteMacroFile(path, m));
+  EXPECT_FALSE(WriteMacroFile(tmp_.U16Path("v.mck"), m));
   EXPECT_EQ(plat::LastError(), plat::kErrDiskFull);
   EXPECT_EQ(m.dwDirtyFlags, 0u);
+  EXPECT_FALSE(plat::PathExists(tmp_.U16Path("v.mck")));
 }
 
 TEST_F(MacroTest, LookupAndRemovalTakeTheFirstRecordWithTheId) {
