@@ -26,6 +26,7 @@
 #include <functional>
 #include <string>
 
+#include "bench_clock_win.h"
 #include "config/folders.h"
 #include "config/settings.h"
 #include "config/text_table.h"
@@ -50,17 +51,6 @@ const wchar_t kPickerClass[] = L"VelkorKeyFunPick";
 // them all again.
 size_t g_libraryMacros = 0;
 bool LibraryIn() { return MacroList.GetCount() >= g_libraryMacros; }
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::u16string U16(const char* s) {
   std::u16string out;

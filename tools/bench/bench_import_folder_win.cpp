@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_clock_win.h"
 #include "config/settings.h"
 #include "controls/macro_tree_mirror.h"
 #include "controls/tree_model.h"
@@ -19,17 +20,6 @@
 #include "macro/macro_record.h"
 
 namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::u16string U16(const char* s) {
   std::u16string out;
