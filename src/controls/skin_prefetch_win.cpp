@@ -20,8 +20,14 @@ void SkinPrefetch::Start(const std::vector<std::u16string>& names, Urgency urgen
 }
 
 void SkinPrefetch::Stop() {
-  if (!m_thread) return;
   m_stop = true;
+  Join();
+}
+
+void SkinPrefetch::Finish() { Join(); }
+
+void SkinPrefetch::Join() {
+  if (!m_thread) return;
   WaitForSingleObject(m_thread, INFINITE);
   CloseHandle(m_thread);
   m_thread = nullptr;

@@ -32,8 +32,12 @@ class SkinPrefetch {
   // Lets the picture being decoded finish, skips the rest and waits for the thread: needed
   // before GDI+ shuts down.
   void Stop();
+  // Waits until every picture is decoded.
+  void Finish();
 
  private:
+  void Join();
+
   static DWORD WINAPI Run(void* self);
 
   std::vector<std::wstring> m_paths;

@@ -60,6 +60,8 @@ TEST(SkinImageShared, LoadsTakeWhatAPrefetchDecodedUntilItIsForgotten) {
     ASSERT_TRUE(big.LoadSkin(u"big.bmp"));
     EXPECT_EQ(big.width(), 640);
     EXPECT_EQ(Colour(big), kFirst);
+    // Leaving the scope would stop the prefetch, perhaps before it reached the small picture.
+    prefetch.Finish();
   }
   folder.Picture(L"small.bmp", 2, 2, kSecond);
   ui::SkinImage small;
