@@ -45,8 +45,9 @@ def child(control_id, title=h.TITLE):
 
 
 def click_child(control_id, title=h.TITLE):
-    c = child(control_id, title)
-    assert c.get("found") == 1 and c.get("visible") == 1, (control_id, c)
+    # A probe can find nothing while the window is still being put on the screen.
+    c = h.wait_until(lambda: (lambda c: c.get("found") == 1 and c.get("visible") == 1 and c)(child(control_id, title)),
+                     10, f"control {control_id} to be shown")
     h.click(c["x"] + c["w"] // 2, c["y"] + c["h"] // 2)
 
 
